@@ -206,7 +206,7 @@ void TComponent::Loaded() {
 
 void TComponent::DefineProperties(TFiler& Filer) {
     // A non-visual component held by another one stores where its icon sits.
-    const bool stored = FOwner && !HasParent();
+    const bool stored = Filer.Root() != this && !HasParent();
     Filer.DefineProperty(
         QStringLiteral("Left"), [this](const QVariant& v) { FDesignLeft = v.toInt(); },
         [this] { return QVariant(FDesignLeft); }, stored);

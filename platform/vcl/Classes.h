@@ -30,9 +30,15 @@ class VCL_EXPORT TFiler {
 public:
     using TReaderProc = std::function<void(const QVariant&)>;
     using TWriterProc = std::function<QVariant()>;
+    explicit TFiler(TComponent* Root) : FRoot(Root) {}
     virtual ~TFiler();
     virtual void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData,
                                 bool HasData) = 0;
+    // The component whose description is being read or written.
+    TComponent* Root() const { return FRoot; }
+
+private:
+    TComponent* FRoot;
 };
 
 // Persisted properties are the Q_PROPERTYs declared from TPersistent down, in declaration

@@ -197,7 +197,7 @@ private:
                 Advance();
             }
             if (hex.size() % 2)
-                Fail(QStringLiteral("expected an even number of hexadecimal digits"));
+                Fail(QStringLiteral("expected an even number of hexadecimal digits"), v.where);
             Advance();
             v.bytes = QByteArray::fromHex(hex);
         } else if (IdentStart(c) && c.unicode() < 128) {
@@ -247,6 +247,7 @@ private:
     }
 
     qint64 ReadUnsigned() {
+        const Location at = Here();
         const bool hex = Peek() == QLatin1Char('$');
         if (hex)
             Advance();
@@ -259,7 +260,7 @@ private:
         bool ok = false;
         const qint64 n = FText.mid(start, FPos - start).toLongLong(&ok, hex ? 16 : 10);
         if (!ok || n > 0xFFFFFFFFLL)
-            Fail(QStringLiteral("expected a number that fits in 32 bits"));
+            Fail(QStringLiteral("expected a number that fits in 32 bits"), at);
         return n;
     }
 

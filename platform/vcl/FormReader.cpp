@@ -25,6 +25,7 @@ struct Definition {
 
 class DefinitionCollector : public TFiler {
 public:
+    using TFiler::TFiler;
     void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc, bool) override {
         defs.append({Name, std::move(ReadData)});
     }
@@ -207,7 +208,7 @@ private:
             return;
         }
         if (auto* persistent = qobject_cast<TPersistent*>(target)) {
-            DefinitionCollector defs;
+            DefinitionCollector defs(FRoot);
             persistent->DefineProperties(defs);
             for (const Definition& d : defs.defs) {
                 if (d.name.compare(name, Qt::CaseInsensitive) != 0)

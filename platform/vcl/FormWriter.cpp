@@ -39,6 +39,7 @@ struct Defined {
 
 class DefinitionCollector : public TFiler {
 public:
+    using TFiler::TFiler;
     void DefineProperty(const String& Name, TReaderProc, TWriterProc WriteData,
                         bool HasData) override {
         if (HasData)
@@ -111,7 +112,7 @@ private:
             Line(indent, name + QStringLiteral(" = ") + text);
         }
         if (auto* persistent = qobject_cast<TPersistent*>(o)) {
-            DefinitionCollector defs;
+            DefinitionCollector defs(FRoot);
             persistent->DefineProperties(defs);
             for (const Defined& d : defs.defs)
                 WriteDefined(indent, prefix + d.name, d.write());

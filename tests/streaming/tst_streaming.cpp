@@ -1,0 +1,285 @@
+#include "SampleComponents.h"
+
+#include <vcl/FormText.h>
+#include <vcl/Resources.h>
+
+#include <QPointer>
+#include <QTest>
+
+using namespace vcl;
+
+class tst_Streaming : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        RegisterClass<TSampleRoot>();
+        RegisterClass<TSampleItem>();
+        RegisterClass<TSampleLink>();
+    }
+
+    void everyKindOfValueIsRead() {
+        TComponent owner(nullptr);
+        auto* root = new TSampleRoot(&owner);
+        InitInheritedComponent(root);
+
+        QCOMPARE(root->Name(), QStringLiteral("Sample"));
+        QCOMPARE(root->FCount, -42);
+        QCOMPARE(root->FTag, 7);
+        QCOMPARE(root->FCaption, QStringLiteral("It's \u00e9t\u00e9 \u20ac\nnext"));
+        QCOMPARE(root->FColor, clWindowText);
+        QCOMPARE(root->FKind, bkOK);
+        QCOMPARE(root->FStyles, TFontStyles(fsBold | fsItalic));
+        QCOMPARE(int(root->FFont.Color()), 0x123456);
+        QCOMPARE(root->FFont.Name(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(root->FLines.ToStringList(),
+                 (QStringList{"SERVER NAME=alpha", "", "PASSWORD=a;b}c=d"}));
+        QCOMPARE(root->FBlob, QByteArray::fromHex("00FF10203040"));
+
+        // Fields bound by name, references resolved after the whole text (Item1 comes later).
+        QVERIFY(root->Item1 && root->Link1);
+        QCOMPARE(root->Link1->Target(), root->Item1);
+        QCOMPARE(root->Link1->FEnabled, false);
+        QCOMPARE(root->Link1->DesignLeft(), 16);
+        QCOMPARE(root->Link1->DesignTop(), 72);
+        QCOMPARE(root->Item1->Owner(), root);
+
+        // The handler was bound to the root's method by name.
+        root->FOnFire(root->Item1);
+        QCOMPARE(root->FFiredCount, 1);
+        QCOMPARE(root->FFiredBy, root->Item1);
+    }
+
+    void writingWhatWasReadGivesTheSameText() {
+        const QString text = QString::fromUtf8(FindResourceData(QStringLiteral("TSAMPLEROOT")));
+        TComponent owner(nullptr);
+        TComponent* root = ReadComponentText(text, QStringLiteral("sample"), nullptr, &owner);
+        const QString written = WriteComponentText(root);
+        if (written != text)
+            qWarning("%s", qPrintable(written));
+        QCOMPARE(written, text);
+    }
+
+    void readingWhatWasWrittenGivesEqualComponents() {
+        TSampleRoot original(nullptr);
+        original.SetName(QStringLiteral("Built"));
+        original.FActive = true;
+        original.FVisible = false;
+        original.FCaption = QStringLiteral("tab\there 'quoted' \U0001F600");
+        original.FColor = TColor(0x00ABCDEF);
+        original.FStyles = fsUnderline;
+        original.FFont.SetStyle(fsBold | fsStrikeOut);
+        original.FLines.Add(QStringLiteral("one"));
+        original.FBlob = QByteArray(100, '\x5a');
+        auto* item = new TSampleItem(&original);
+        item->SetName(QStringLiteral("Item1"));
+        item->FLabel = QStringLiteral("x");
+        auto* link = new TSampleLink(&original);
+        link->SetName(QStringLiteral("Link1"));
+        link->SetTarget(item);
+        link->SetDesignPosition(5, 6);
+        original.FOnFire = TNotifyEvent(&original, "Fired");
+
+        const QString text = WriteComponentText(&original);
+        TSampleRoot copy(nullptr);
+        ReadComponentText(text, QStringLiteral("written"), &copy);
+        QCOMPARE(copy.FActive, true);
+        QCOMPARE(copy.FVisible, false);
+        QCOMPARE(copy.FCaption, original.FCaption);
+        QCOMPARE(copy.FColor, original.FColor);
+        QCOMPARE(copy.FStyles, original.FStyles);
+        QVERIFY(copy.FFont == original.FFont);
+        QCOMPARE(copy.FLines.ToStringList(), original.FLines.ToStringList());
+        QCOMPARE(copy.FBlob, original.FBlob);
+        QVERIFY(copy.Link1 && copy.Item1);
+        QCOMPARE(copy.Link1->Target(), copy.Item1);
+        QCOMPARE(copy.Link1->DesignLeft(), 5);
+        QVERIFY(copy.FOnFire.Assigned());
+        QCOMPARE(WriteComponentText(&copy), text);
+    }
+
+    void persistenceRules() {
+        TSampleRoot root(nullptr);
+        root.SetName(QStringLiteral("R"));
+        const QString text = WriteComponentText(&root);
+        // Booleans without a default are written even when False; defaults and empty strings
+        // are not; nothing unassigned is written.
+        QVERIFY(text.contains(QLatin1String("  Active = False\n")));
+        QVERIFY(!text.contains(QLatin1String("Visible")));
+        QVERIFY(!text.contains(QLatin1String("Tag")));
+        QVERIFY(!text.contains(QLatin1String("Kind")));
+        QVERIFY(!text.contains(QLatin1String("Caption")));
+        QVERIFY(!text.contains(QLatin1String("Lines")));
+        QVERIFY(!text.contains(QLatin1String("OnFire")));
+        QVERIFY(text.contains(QLatin1String("  Font.Style = []\n")));
+        QVERIFY(!text.contains(QLatin1String("Font.Pitch")));
+        // Inherited-first declaration order: the root's own properties in their order.
+        QVERIFY(text.indexOf(QLatin1String("Active")) < text.indexOf(QLatin1String("Count")));
+        QVERIFY(text.indexOf(QLatin1String("Count")) < text.indexOf(QLatin1String("Font.Charset")));
+    }
+
+    void referencesNeverDangle() {
+        TSampleRoot root(nullptr);
+        auto* item = new TSampleItem(&root);
+        item->SetName(QStringLiteral("Item1"));
+        auto* link = new TSampleLink(nullptr);
+        link->SetTarget(item);
+        QCOMPARE(root.Item1, item);
+        delete item;
+        QCOMPARE(link->Target(), nullptr);
+        QCOMPARE(root.Item1, nullptr); // the owner's field is cleared too
+        QCOMPARE(root.ComponentCount(), 0);
+        delete link;
+    }
+
+    void ownerFreesWhatItOwns() {
+        QPointer<TSampleItem> a, b;
+        {
+            TComponent owner(nullptr);
+            a = new TSampleItem(&owner);
+            b = new TSampleItem(a);
+            a->SetName(QStringLiteral("A"));
+            QCOMPARE(owner.FindComponent(QStringLiteral("a")), a.data());
+            QVERIFY_THROWS_EXCEPTION(EComponentError,
+                                     (new TSampleItem(&owner))->SetName(QStringLiteral("A")));
+        }
+        QVERIFY(!a && !b);
+    }
+
+    void classRegistry() {
+        QCOMPARE(FindClass(QStringLiteral("tsampleitem")), &TSampleItem::staticMetaObject);
+        QCOMPARE(GetClass(QStringLiteral("TNothing")), nullptr);
+        QVERIFY_THROWS_EXCEPTION(EClassNotFound, FindClass(QStringLiteral("TNothing")));
+        TComponent owner(nullptr);
+        TComponent* c = CreateComponent(&TSampleLink::staticMetaObject, &owner);
+        QVERIFY(qobject_cast<TSampleLink*>(c));
+        QCOMPARE(c->Owner(), &owner);
+    }
+
+    void badInputIsRefused_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("what");
+        const QString head = QStringLiteral("object S: TSampleRoot\n");
+        QTest::newRow("not an object") << "thing S: TSampleRoot\nend\n"
+                                       << "line 1, column 1"
+                                       << "expected 'object'";
+        QTest::newRow("missing colon") << "object S TSampleRoot\nend\n"
+                                       << "line 1, column 10"
+                                       << "expected ':'";
+        QTest::newRow("missing equals") << head + "  Count 3\nend\n"
+                                        << "line 2, column 9"
+                                        << "expected '='";
+        QTest::newRow("unclosed string") << head + "  Caption = 'abc\nend\n"
+                                         << "line 2, column 17"
+                                         << "closing quote";
+        QTest::newRow("missing end") << head + "  Count = 3\n"
+                                     << "line 3, column 1"
+                                     << "expected 'end'";
+        QTest::newRow("odd hex") << head + "  Blob = {ABC}\nend\n"
+                                 << "line 2, column 10"
+                                 << "even number";
+        QTest::newRow("huge integer") << head + "  Count = 99999999999\nend\n"
+                                      << "line 2, column 11"
+                                      << "32 bits";
+        QTest::newRow("unknown class") << head + "  object X: TNoSuchThing\n  end\nend\n"
+                                       << "line 2, column 3"
+                                       << "unknown class TNoSuchThing";
+        QTest::newRow("unknown property") << head + "  Colour = clRed\nend\n"
+                                          << "line 2, column 3"
+                                          << "unknown property Colour";
+        QTest::newRow("unknown nested") << head + "  Font.Size2 = 3\nend\n"
+                                        << "line 2, column 3"
+                                        << "unknown property Font.Size2";
+        QTest::newRow("string for integer") << head + "  Count = 'three'\nend\n"
+                                            << "line 2, column 11"
+                                            << "expected an integer";
+        QTest::newRow("integer for Boolean") << head + "  Active = 1\nend\n"
+                                             << "line 2, column 12"
+                                             << "True or False";
+        QTest::newRow("unknown enum name") << head + "  Kind = bkMaybe\nend\n"
+                                           << "line 2, column 10"
+                                           << "unknown value bkMaybe";
+        QTest::newRow("number for plain enum") << head + "  Kind = 1\nend\n"
+                                               << "line 2, column 10"
+                                               << "one of the names";
+        QTest::newRow("ident for set") << head + "  Styles = fsBold\nend\n"
+                                       << "line 2, column 12"
+                                       << "a set in brackets";
+        QTest::newRow("missing component")
+            << head + "  object L: TSampleLink\n    Target = Nobody\n  end\nend\n"
+            << "line 3, column 14"
+            << "no component named Nobody";
+        QTest::newRow("reference of wrong class")
+            << head + "  object L: TSampleLink\n    Target = L\n  end\nend\n"
+            << "line 3, column 14"
+            << "expected a TSampleItem";
+        QTest::newRow("missing handler") << head + "  OnFire = NoSuchMethod\nend\n"
+                                         << "line 2, column 12"
+                                         << "no handler NoSuchMethod";
+        QTest::newRow("handler of wrong shape") << head + "  OnFire = WrongShape\nend\n"
+                                                << "line 2, column 12"
+                                                << "no handler WrongShape";
+        QTest::newRow("duplicate name")
+            << head + "  object A: TSampleItem\n  end\n  object a: TSampleItem\n  end\nend\n"
+            << "line 4, column 3"
+            << "already exists";
+        QTest::newRow("trailing text") << head + "end\nobject"
+                                       << "line 3, column 1"
+                                       << "end of the description";
+    }
+
+    void badInputIsRefused() {
+        QFETCH(QString, text);
+        QFETCH(QString, where);
+        QFETCH(QString, what);
+        TComponent owner(nullptr);
+        try {
+            ReadComponentText(text, QStringLiteral("TESTRES"), nullptr, &owner);
+            QFAIL("the description was accepted");
+        } catch (const EReadError& e) {
+            QVERIFY2(e.Message().startsWith(QStringLiteral("TESTRES, ") + where + ": "),
+                     qPrintable(e.Message()));
+            QVERIFY2(e.Message().contains(what), qPrintable(e.Message()));
+        }
+        // Nothing half-built survives.
+        QCOMPARE(owner.ComponentCount(), 0);
+    }
+
+    void errorInsideAnExistingRootLeavesNoChildren() {
+        TSampleRoot root(nullptr);
+        const QString text = QStringLiteral("object S: TSampleRoot\n  object Item1: TSampleItem\n"
+                                            "  end\n  object L: TSampleLink\n    Target = Zed\n"
+                                            "  end\nend\n");
+        QVERIFY_THROWS_EXCEPTION(EReadError, ReadComponentText(text, QStringLiteral("x"), &root));
+        QCOMPARE(root.ComponentCount(), 0);
+        QCOMPARE(root.Item1, nullptr);
+    }
+
+    void rootOfAnotherClassIsRefused() {
+        TSampleRoot root(nullptr);
+        try {
+            ReadComponentText(QStringLiteral("object S: TSampleItem\nend\n"), QStringLiteral("R"),
+                              &root);
+            QFAIL("accepted");
+        } catch (const EReadError& e) {
+            QVERIFY2(e.Message().contains(QLatin1String("expected the class TSampleRoot")),
+                     qPrintable(e.Message()));
+        }
+    }
+
+    void stringListValues() {
+        TStringList params;
+        params.Values[QStringLiteral("SERVER NAME")] = QStringLiteral("alpha");
+        params.Values[QStringLiteral("USER NAME")] = QStringLiteral("sa");
+        params.Values[QStringLiteral("server name")] = QStringLiteral("beta");
+        QCOMPARE(params.ToStringList(), (QStringList{"server name=beta", "USER NAME=sa"}));
+        params.Values[QStringLiteral("Server Name")] = QString();
+        QCOMPARE(params.ToStringList(), QStringList{"USER NAME=sa"});
+        QCOMPARE(String(params.Values[QStringLiteral("USER NAME")]), QStringLiteral("sa"));
+        QCOMPARE(String(params.Values[QStringLiteral("PASSWORD")]), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Streaming)
+#include "tst_streaming.moc"
