@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs, then configures and builds.
-# Usage: scripts/setup.sh [build-dir]   (SKIP_APT=1 skips the install step)
+# Usage: scripts/setup.sh [build-dir]
+#   SKIP_APT=1 skips the install step; BUILD_TYPE, CMAKE_ARGS and BUILD_TARGETS tune the build.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
@@ -31,4 +32,9 @@ if [ "${SKIP_APT:-0}" != 1 ]; then
 fi
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-}
-cmake --build "$build" -j"$(nproc)"
+if [ -n "${BUILD_TARGETS:-}" ]; then
+  # shellcheck disable=SC2086
+  cmake --build "$build" -j"$(nproc)" --target $BUILD_TARGETS
+else
+  cmake --build "$build" -j"$(nproc)"
+fi
