@@ -20,7 +20,7 @@ samba_network_unavailable() {
         return
     fi
     local tool
-    for tool in ip unshare setsid nmbd smbd smbtree mount timeout; do
+    for tool in ip unshare nmbd smbd smbtree mount timeout; do
         command -v "$tool" >/dev/null 2>&1 || {
             echo "needs '$tool' (packages samba, smbclient, iproute2, util-linux)"
             return

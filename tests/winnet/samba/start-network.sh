@@ -31,11 +31,17 @@ record_skip() {
     skip "$@"
 }
 
+# A network an interrupted run left behind is stopped, not leaked.
+if [ -n "$state_file" ] && [ -f "$state_file" ]; then
+    "$here/stop-network.sh" --state-file "$state_file" || true
+fi
 [ -z "$state_file" ] || rm -f "$state_file"
 reason=$(samba_network_unavailable)
 [ -z "$reason" ] || record_skip "$reason"
 
 state=$(mktemp -d "${TMPDIR:-/tmp}/winnet-samba.XXXXXX")
+# smbd serves guests as nobody, who must reach the browse list in the cache dir.
+chmod 0755 "$state"
 ns="winnet-$(basename "$state" | cut -d. -f2)"
 if ! ip netns add "$ns" 2>"$state/netns.err"; then
     reason="cannot create a network namespace: $(cat "$state/netns.err")"
@@ -54,9 +60,9 @@ EOF
 fail() {
     echo "samba network: $*" >&2
     for log in "$state"/hosts/*/log/*; do
-        [ -s "$log" ] || continue
+        [ -f "$log" ] && [ -s "$log" ] || continue
         echo "--- last lines of $log" >&2
-        tail -n 15 "$log" >&2
+        tail -n 15 "$log" >&2 || true
     done
     "$here/stop-network.sh" "$state" || true
     exit 1
@@ -122,11 +128,12 @@ EOF
 # Runs one daemon in the namespace, inside a mount namespace of its own where
 # Samba's default directories are empty tmpfs and /etc/samba/smb.conf is the
 # host's file. The subshell execs all the way down, so $! is the daemon's PID.
+# The daemons make their own session; a setsid here would make them fail.
 start_daemon() {
     local dir=$1 daemon=$2
     shift 2
     (
-        exec setsid ip netns exec "$ns" unshare -m --propagation private sh -c '
+        exec ip netns exec "$ns" unshare -m --propagation private sh -c '
             dir=$1; shift
             for d in /run/samba /var/lib/samba /var/cache/samba /var/log/samba; do
                 mount -t tmpfs -o mode=0755 tmpfs "$d" || exit 1
@@ -154,14 +161,15 @@ for host in $hosts; do
 done
 
 mkdir -p "$state/home/.smb" "$state/client"/{private,state,cache,lock,pid,ncalrpc}
-cat >"$state/home/.smb/smb.conf" <<EOF
+# The client's own file, as a user would have it: no protocol settings, so a
+# walk that finds the browse list proves the library pins SMB1 itself.
+write_client_conf() {
+    cat <<EOF
 [global]
     workgroup = WALKERS
     netbios name = WALKER
     interfaces = 127.0.0.10/8
     bind interfaces only = yes
-    client min protocol = NT1
-    client max protocol = NT1
     name resolve order = bcast
     private dir = $state/client/private
     state directory = $state/client/state
@@ -172,6 +180,15 @@ cat >"$state/home/.smb/smb.conf" <<EOF
     log file = $state/client/log.%m
     load printers = no
 EOF
+}
+write_client_conf >"$state/home/.smb/smb.conf"
+# Samba's own tools read their protocol range from the file.
+{
+    write_client_conf
+    echo "    client min protocol = NT1"
+    echo "    client max protocol = NT1"
+} >"$state/smbtree.conf"
+echo "SMBTREE_CONF=$state/smbtree.conf" >>"$state/network.env"
 
 # Ready when Samba's own browser lists every expected name in its place.
 expected_tree() {
@@ -179,7 +196,7 @@ expected_tree() {
 }
 listed_tree() {
     timeout 15 ip netns exec "$ns" env HOME="$state/home" \
-        smbtree --configfile="$state/home/.smb/smb.conf" -U guest% -S 2>/dev/null |
+        smbtree --configfile="$state/smbtree.conf" -U guest% -S 2>/dev/null |
         awk -F'\t' '/^[^\t ]/ { wg = $1; sub(/[ \t]+$/, "", wg) }
                     /^\t\\\\/ { s = $2; sub(/^\\\\/, "", s); sub(/[ \t].*$/, "", s); print wg, s }' |
         sort || true

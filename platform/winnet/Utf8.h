@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace winnet {
+
+// Offset of the first byte that is not part of well-formed UTF-8, or npos.
+std::size_t firstInvalidUtf8(std::string_view text);
+
+// The longest prefix of at most maxBytes bytes that ends between characters.
+std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes);
+
+} // namespace winnet
