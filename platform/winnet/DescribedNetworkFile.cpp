@@ -107,7 +107,7 @@ public:
         std::size_t i = 1;
         for (;;) {
             if (i >= m_rest.size())
-                fail("expected a closing double quote after " + std::string(what) +
+                fail("expected a closing double quote to end " + std::string(what) +
                      ", found the end of the line");
             if (m_rest[i] == '"') {
                 if (i + 1 < m_rest.size() && m_rest[i + 1] == '"') {

@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 // A record copied out of a batch buffer, with its strings.
@@ -26,6 +28,13 @@ struct CopiedRecord {
     QByteArray comment;
     QByteArray provider;
 };
+
+inline CopiedRecord findRecord(const QList<CopiedRecord>& records, const QByteArray& name) {
+    for (const CopiedRecord& r : records)
+        if (r.remoteName == name)
+            return r;
+    return {};
+}
 
 // Owns a container record and its strings, to hand back to WNetOpenEnumA.
 class ContainerRecord {
@@ -191,3 +200,47 @@ inline QString lastExtendedError() {
         .arg(code)
         .arg(QString::fromUtf8(message), QString::fromUtf8(provider));
 }
+
+// Collects what is written to the process's stdout and stderr (file
+// descriptors 1 and 2, so libraries' output too) while it lives.
+class OutputCapture {
+public:
+    OutputCapture() {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        for (int fd : {1, 2}) {
+            std::FILE* file = std::tmpfile();
+            m_files.push_back(file);
+            m_saved.push_back(::dup(fd));
+            ::dup2(::fileno(file), fd);
+        }
+    }
+    ~OutputCapture() { restore(); }
+    OutputCapture(const OutputCapture&) = delete;
+    OutputCapture& operator=(const OutputCapture&) = delete;
+
+    // Restores the descriptors; returns everything written meanwhile.
+    QByteArray restore() {
+        if (m_files.empty())
+            return m_text;
+        std::fflush(stdout);
+        std::fflush(stderr);
+        for (std::size_t i = 0; i < m_files.size(); ++i) {
+            ::dup2(m_saved[i], static_cast<int>(i) + 1);
+            ::close(m_saved[i]);
+            std::rewind(m_files[i]);
+            char chunk[4096];
+            std::size_t n;
+            while ((n = std::fread(chunk, 1, sizeof chunk, m_files[i])) > 0)
+                m_text.append(chunk, static_cast<qsizetype>(n));
+            std::fclose(m_files[i]);
+        }
+        m_files.clear();
+        return m_text;
+    }
+
+private:
+    std::vector<std::FILE*> m_files;
+    std::vector<int> m_saved;
+    QByteArray m_text;
+};

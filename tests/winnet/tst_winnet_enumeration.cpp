@@ -26,13 +26,6 @@ domain BETA
     server \\BETA1
 )";
 
-CopiedRecord findRecord(const QList<CopiedRecord>& records, const QByteArray& name) {
-    for (const CopiedRecord& r : records)
-        if (r.remoteName == name)
-            return r;
-    return {};
-}
-
 // The record of a container, as one listing of its parent delivers it.
 CopiedRecord recordOf(const QByteArray& parentName, const QByteArray& name) {
     QList<CopiedRecord> records;

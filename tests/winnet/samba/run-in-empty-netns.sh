@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command in a network namespace of its own with nothing on it but
-# loopback, as a client whose smb.conf browses by broadcast: a network with no
-# servers. The namespace and any process left in it are removed afterwards.
+# the client's own address on loopback, as a client whose smb.conf browses by
+# broadcast there: a live network with no servers on it. The namespace and any process left in it are removed afterwards.
 #
 # Usage: run-in-empty-netns.sh COMMAND [ARG]...
 # Exits 77 (skipped) when this machine cannot make a namespace, with the reason.
@@ -30,11 +30,14 @@ cleanup() {
 }
 trap cleanup EXIT
 ip -n "$ns" link set lo up
+ip -n "$ns" addr add 127.0.0.10/8 dev lo
 mkdir -p "$home/.smb" "$home/samba"
 cat >"$home/.smb/smb.conf" <<CONF
 [global]
     workgroup = WALKERS
     netbios name = WALKER
+    interfaces = 127.0.0.10/8
+    bind interfaces only = yes
     name resolve order = bcast
     private dir = $home/samba
     state directory = $home/samba
