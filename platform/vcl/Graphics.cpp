@@ -57,14 +57,13 @@ void TFont::Assign(TPersistent* Source) {
     if (auto* f = qobject_cast<TFont*>(Source)) {
         if (*f == *this)
             return;
-        const QSignalBlocker quiet(this);
+        // Fields, not setters: one notification for the whole copy.
         FCharset = f->FCharset;
         FColor = f->FColor;
         FHeight = f->FHeight;
         FName = f->FName;
         FPitch = f->FPitch;
         FStyle = f->FStyle;
-        // One notification for the whole copy.
         Q_EMIT Changed();
         return;
     }
