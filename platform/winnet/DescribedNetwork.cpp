@@ -21,8 +21,13 @@ void DescribedNetwork::setPath(std::string path) {
     m_path = std::move(path);
 }
 
-DWORD DescribedNetwork::load(std::shared_ptr<const DescribedNetworkModel>* model) {
+DWORD DescribedNetwork::load(std::shared_ptr<const DescribedNetworkModel>* model, bool refresh) {
     std::lock_guard lock(m_mutex);
+    // A walk opens every container below the root: one stat per walk, not per container.
+    if (!refresh && m_model && m_loaded.path == m_path) {
+        *model = m_model;
+        return NO_ERROR;
+    }
     const auto cannotRead = [this](int error) {
         return reportExtendedError(
             error == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_OPEN_FAILED,
@@ -63,7 +68,7 @@ DWORD DescribedNetwork::load(std::shared_ptr<const DescribedNetworkModel>* model
 DWORD DescribedNetwork::open(const ContainerRef& container, const Filter& filter,
                              std::unique_ptr<Enumeration>* enumeration) {
     std::shared_ptr<const DescribedNetworkModel> model;
-    if (const DWORD error = load(&model); error != NO_ERROR)
+    if (const DWORD error = load(&model, container.isProviderTop); error != NO_ERROR)
         return error;
     const DescribedContainer* listing =
         container.isProviderTop ? &model->top : model->find(container.remoteName);
@@ -83,7 +88,7 @@ DWORD DescribedNetwork::open(const ContainerRef& container, const Filter& filter
 
 bool DescribedNetwork::owns(std::string_view remoteName) {
     std::shared_ptr<const DescribedNetworkModel> model;
-    return load(&model) == NO_ERROR && model->find(remoteName) != nullptr;
+    return load(&model, false) == NO_ERROR && model->find(remoteName) != nullptr;
 }
 
 } // namespace winnet

@@ -10,16 +10,17 @@
 namespace winnet {
 
 // The network listed in a text file (format in DescribedNetworkFile.h). The
-// file is read again whenever it has changed, so every walk sees it as it is.
+// file is read again when the root is opened and the file has changed, so
+// every walk sees it as it is; opening a container below reuses what was read.
 class DescribedNetwork final : public Provider {
 public:
     static constexpr std::string_view kName = "Described Network";
 
     void setPath(std::string path);
 
-    // Reads the file if it changed: NO_ERROR, or ERROR_EXTENDED_ERROR with
-    // the file's problem reported.
-    DWORD load(std::shared_ptr<const DescribedNetworkModel>* model);
+    // Reads the file if it changed (or, without refresh, if it was never
+    // read): NO_ERROR, or ERROR_EXTENDED_ERROR with the file's problem reported.
+    DWORD load(std::shared_ptr<const DescribedNetworkModel>* model, bool refresh = true);
 
     std::string_view name() const override { return kName; }
     DWORD open(const ContainerRef& container, const Filter& filter,

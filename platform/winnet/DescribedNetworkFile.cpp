@@ -87,15 +87,16 @@ public:
         return true;
     }
 
-    std::string name(std::string_view what) {
+    std::string name(std::string_view what, std::string_view of) {
         skipSpaces();
-        return text(what);
+        return text(what, of);
     }
 
-    // An attribute's value, right after its '='; or a name once spaces are skipped.
-    std::string text(std::string_view what) {
+    // An attribute's value, right after its '='; or a name once spaces are
+    // skipped. What it is ("a name after", "domain") names it in errors.
+    std::string text(std::string_view what, std::string_view of) {
         if (m_rest.empty() || m_rest.front() == ' ')
-            fail("expected " + std::string(what) + ", found the end of the line" +
+            fail("expected " + described(what, of) + ", found the end of the line" +
                  (m_rest.empty() ? "" : " or a space"));
         if (m_rest.front() != '"') {
             const std::size_t end = std::min(m_rest.find(' '), m_rest.size());
@@ -107,7 +108,7 @@ public:
         std::size_t i = 1;
         for (;;) {
             if (i >= m_rest.size())
-                fail("expected a closing double quote to end " + std::string(what) +
+                fail("expected a closing double quote to end " + described(what, of) +
                      ", found the end of the line");
             if (m_rest[i] == '"') {
                 if (i + 1 < m_rest.size() && m_rest[i + 1] == '"') {
@@ -130,6 +131,10 @@ public:
     [[noreturn]] void fail(std::string message) const { throw ParseError{m_line, message}; }
 
 private:
+    static std::string described(std::string_view what, std::string_view of) {
+        return std::string(what) + " " + std::string(of);
+    }
+
     void skipSpaces() {
         while (!m_rest.empty() && m_rest.front() == ' ')
             m_rest.remove_prefix(1);
@@ -188,7 +193,7 @@ void parseAttribute(LineScanner& scanner, Entry& entry) {
     const std::string_view key = scanner.bareWord();
     if (key.empty() || !scanner.takeEquals())
         scanner.fail("expected an attribute of the form KEY=VALUE, found " + quoted(key));
-    const std::string value = scanner.text("a value for " + std::string(key));
+    const std::string value = scanner.text("a value for", key);
     Resource& r = entry.resource;
     if (key == "comment")
         r.comment = value;
@@ -229,7 +234,7 @@ Entry parseLine(std::string_view text, std::size_t line, std::size_t indent,
     r.usage = kind->usage;
     r.type = kind->type;
     r.provider = provider;
-    r.remoteName = scanner.name("a name after " + std::string(word));
+    r.remoteName = scanner.name("a name after", word);
     if (r.remoteName.empty())
         scanner.fail("expected a name after " + std::string(word) + ", found \"\"");
     while (!scanner.atEnd())
@@ -290,25 +295,33 @@ std::vector<Entry> parseEntries(std::string_view text, std::string_view provider
 
 std::shared_ptr<DescribedNetworkModel> buildModel(std::vector<Entry>& entries) {
     auto model = std::make_shared<DescribedNetworkModel>();
-    std::unordered_map<std::string, std::size_t> containerLines;
-    for (Entry& entry : entries) {
+    std::size_t containerCount = 0;
+    for (const Entry& entry : entries)
+        containerCount += entry.resource.isContainer() ? 1 : 0;
+    model->containers.reserve(containerCount);
+    // Where each entry's own listing lives; the map's elements never move.
+    std::vector<DescribedContainer*> listings(entries.size(), nullptr);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Entry& entry = entries[i];
         if (!entry.resource.isContainer())
             continue;
-        const auto [it, added] = containerLines.emplace(entry.resource.remoteName, entry.line);
-        if (!added)
+        const auto [it, added] =
+            model->containers.try_emplace(entry.resource.remoteName, std::move(entry.listing));
+        if (!added) {
+            std::size_t first = 0;
+            for (std::size_t j = 0; j < i; ++j)
+                if (listings[j] == &it->second)
+                    first = entries[j].line;
             throw ParseError{entry.line, "expected a container name not used before, found " +
                                              quoted(entry.resource.remoteName) +
-                                             " (a container on line " + std::to_string(it->second) +
+                                             " (a container on line " + std::to_string(first) +
                                              ")"};
-        model->containers.emplace(entry.resource.remoteName, std::move(entry.listing));
+        }
+        listings[i] = &it->second;
     }
-    // Listings are filled in file order once every container exists, so that
-    // the references into the map stay valid.
     for (Entry& entry : entries) {
-        DescribedContainer& parent =
-            entry.parent ? model->containers.at(entries[*entry.parent].resource.remoteName)
-                         : model->top;
-        parent.children.push_back(entry.resource);
+        DescribedContainer& parent = entry.parent ? *listings[*entry.parent] : model->top;
+        parent.children.push_back(std::move(entry.resource));
     }
     return model;
 }

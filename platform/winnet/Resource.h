@@ -36,8 +36,9 @@ public:
                (r.type & m_type) != 0;
     }
 
-    // Whether connectable resources (shares) are wanted at all.
+    // Whether connectable resources (shares), or containers, are wanted at all.
     bool wantsConnectable() const { return (m_usage & RESOURCEUSAGE_CONNECTABLE) != 0; }
+    bool wantsContainers() const { return (m_usage & RESOURCEUSAGE_CONTAINER) != 0; }
 
 private:
     static constexpr DWORD kSelecting = RESOURCEUSAGE_CONNECTABLE | RESOURCEUSAGE_CONTAINER;

@@ -3,7 +3,9 @@
 #include <libsmbclient.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <pthread.h>
 
 namespace winnet {
 
@@ -13,6 +15,36 @@ namespace {
 constexpr int kTimeoutMs = 2000;
 
 void discardLog(void*, int, const char*) {}
+
+// A server that went away while libsmbclient still holds its connection
+// makes the next write raise SIGPIPE, which would end the caller's process.
+// The signal is held back during the call and then dropped.
+class SigpipeGuard {
+public:
+    SigpipeGuard() {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previous);
+    }
+    ~SigpipeGuard() {
+        if (!m_wasPending) {
+            const timespec now{0, 0};
+            while (sigtimedwait(&m_pipe, nullptr, &now) == SIGPIPE) {
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
+    }
+    SigpipeGuard(const SigpipeGuard&) = delete;
+    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_previous;
+    bool m_wasPending = false;
+};
 
 // Guest browsing: no user name, no password, whatever is asked.
 void anonymous(SMBCCTX*, const char*, const char*, char*, int, char*, int, char*, int) {}
@@ -69,8 +101,10 @@ Resource record(DWORD displayType, DWORD usage, DWORD type, std::string remoteNa
 SmbNetwork::SmbNetwork() = default;
 
 SmbNetwork::~SmbNetwork() {
-    if (m_context)
+    if (m_context) {
+        const SigpipeGuard noSigpipe; // shutting down says goodbye to every server
         smbc_free_context(m_context, 1);
+    }
 }
 
 SMBCCTX* SmbNetwork::context() {
@@ -104,6 +138,7 @@ SMBCCTX* SmbNetwork::context() {
 
 DWORD SmbNetwork::list(const std::string& url, std::vector<Entry>* entries) {
     std::lock_guard lock(m_mutex);
+    const SigpipeGuard noSigpipe;
     SMBCCTX* ctx = context();
     if (!ctx)
         return ERROR_NO_NETWORK;
@@ -127,7 +162,7 @@ DWORD SmbNetwork::open(const ContainerRef& container, const Filter& filter,
     const std::string_view name = container.remoteName;
     if (container.isProviderTop) {
         // No browse master answering is an empty network, not a failure.
-        if (list("smb://", &entries) == NO_ERROR)
+        if (filter.wantsContainers() && list("smb://", &entries) == NO_ERROR)
             for (Entry& e : entries)
                 if (e.type == SMBC_WORKGROUP)
                     records.push_back(record(RESOURCEDISPLAYTYPE_DOMAIN, RESOURCEUSAGE_CONTAINER,
@@ -135,8 +170,10 @@ DWORD SmbNetwork::open(const ContainerRef& container, const Filter& filter,
                                              std::move(e.comment)));
     } else if (name.starts_with("\\\\")) {
         const std::string_view server = name.substr(2);
-        if (server.empty() || server.find('\\') != std::string_view::npos)
-            return ERROR_NOT_CONTAINER; // a share, or no name at all
+        if (server.empty())
+            return ERROR_BAD_NET_NAME;
+        if (server.find('\\') != std::string_view::npos)
+            return ERROR_NOT_CONTAINER; // a share
         // A server holds shares only; when only containers are asked for,
         // there is nothing to fetch.
         if (filter.wantsConnectable()) {
@@ -157,8 +194,10 @@ DWORD SmbNetwork::open(const ContainerRef& container, const Filter& filter,
     } else {
         if (name.empty())
             return ERROR_BAD_NET_NAME;
-        if (const DWORD error = list("smb://" + urlEncoded(name), &entries); error)
-            return error;
+        // A workgroup holds servers only, and they are containers.
+        if (filter.wantsContainers())
+            if (const DWORD error = list("smb://" + urlEncoded(name), &entries); error)
+                return error;
         for (Entry& e : entries)
             if (e.type == SMBC_SERVER)
                 records.push_back(record(RESOURCEDISPLAYTYPE_SERVER, RESOURCEUSAGE_CONTAINER,
