@@ -11,7 +11,7 @@
 //   WINNET_PROVIDERS          comma-separated list of "smb" and "described";
 //                             default: smb, plus described when a file is named.
 //   WINNET_DESCRIBED_NETWORK  path of the described network's text file; its
-//                             format is documented in DescribedNetwork.h.
+//                             format is documented in DescribedNetworkFile.h.
 //
 // Errors: every function returns a code below. When opening the root fails
 // because the configuration is wrong (a malformed described network, an
@@ -127,12 +127,15 @@ WINNET_EXPORT DWORD WNetOpenEnumA(DWORD dwScope, DWORD dwType, DWORD dwUsage,
 
 // Delivers the next batch: up to *lpcCount records (WNET_ALL_RECORDS: as many as
 // fit) into lpBuffer of *lpBufferSize bytes, records first and their strings
-// after them. Returns NO_ERROR with *lpcCount set to the records delivered;
+// after them. lpLocalName is always null (nothing is connected to a local
+// device here) and lpComment is null when a resource has no comment.
+// Returns NO_ERROR with *lpcCount set to the records delivered;
 // ERROR_NO_MORE_ITEMS at the end (*lpcCount 0); ERROR_MORE_DATA when not even
 // the next record fits, with the size it needs in *lpBufferSize (*lpcCount 0;
-// the record is kept for the next call); ERROR_INVALID_HANDLE; ERROR_INVALID_ADDRESS
-// for a null pointer; ERROR_INVALID_PARAMETER for a count of 0; or the
-// container's own failure, which then repeats on every further call.
+// the record is kept for the next call; lpBuffer may be null with a size of 0
+// to ask for that size); ERROR_INVALID_HANDLE; ERROR_INVALID_ADDRESS for a null
+// pointer; ERROR_INVALID_PARAMETER for a count of 0; or the container's own
+// failure, which then repeats on every further call.
 WINNET_EXPORT DWORD WNetEnumResourceA(HANDLE hEnum, LPDWORD lpcCount, LPVOID lpBuffer,
                                       LPDWORD lpBufferSize);
 

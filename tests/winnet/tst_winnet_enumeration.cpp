@@ -338,6 +338,11 @@ void tst_WinNetEnumeration::nullArgumentsAreRefused() {
     QCOMPARE(WNetEnumResourceA(handle, nullptr, buffer, &size), ERROR_INVALID_ADDRESS);
     QCOMPARE(WNetEnumResourceA(handle, &count, buffer, nullptr), ERROR_INVALID_ADDRESS);
     QCOMPARE(WNetEnumResourceA(handle, &count, nullptr, &size), ERROR_INVALID_ADDRESS);
+    // No buffer and a size of 0 asks for the size the next record needs.
+    DWORD none = 0;
+    QCOMPARE(WNetEnumResourceA(handle, &count, nullptr, &none), ERROR_MORE_DATA);
+    QCOMPARE(none, DWORD(sizeof(NETRESOURCEA) + 2 * sizeof("Described Network")));
+    QCOMPARE(count, DWORD(0));
     count = 0;
     QCOMPARE(WNetEnumResourceA(handle, &count, buffer, &size), ERROR_INVALID_PARAMETER);
     // None of that consumed a record.
