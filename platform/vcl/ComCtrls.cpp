@@ -325,14 +325,6 @@ void TTreeView::SetIndent(int Value) {
     FView->setIndentation(Value);
 }
 
-bool TTreeView::ShowButtons() const {
-    return FView->itemsExpandable();
-}
-
-void TTreeView::SetShowButtons(bool Value) {
-    FView->setItemsExpandable(Value);
-}
-
 bool TTreeView::ShowRoot() const {
     return FView->rootIsDecorated();
 }

@@ -110,12 +110,10 @@ using TTVChangedEvent = TEvent<vcl::TObject*, vcl::TTreeNode*>;
 class VCL_EXPORT TTreeView : public TWinControl {
     Q_OBJECT
     Q_PROPERTY(int Indent READ Indent WRITE SetIndent)
-    Q_PROPERTY(bool ShowButtons READ ShowButtons WRITE SetShowButtons)
     Q_PROPERTY(bool ShowRoot READ ShowRoot WRITE SetShowRoot)
     Q_PROPERTY(vcl::TTVChangedEvent OnChange READ OnChange WRITE SetOnChange)
     Q_PROPERTY(vcl::TNotifyEvent OnDblClick READ OnDblClick WRITE SetOnDblClick)
     VCL_DEFAULT(Indent, "19")
-    VCL_DEFAULT(ShowButtons, "True")
     VCL_DEFAULT(ShowRoot, "True")
     VCL_DEFAULT(TabStop, "True")
 public:
@@ -132,8 +130,7 @@ public:
 
     int Indent() const;
     void SetIndent(int Value);
-    bool ShowButtons() const;
-    void SetShowButtons(bool Value);
+    // Whether top-level nodes get expand buttons too.
     bool ShowRoot() const;
     void SetShowRoot(bool Value);
 

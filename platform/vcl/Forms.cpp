@@ -292,6 +292,8 @@ void TForm::SetVisible(bool Value) {
     } else {
         if (!Visible() && !FWindow->isVisible())
             return;
+        // The control that had the focus gets it again at the next showing.
+        FActiveControl = ActiveControl();
         TControl::SetVisible(false);
         FWindow->hide();
         if (FOnHide.Assigned())

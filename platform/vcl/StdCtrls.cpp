@@ -53,12 +53,15 @@ TLabel::TLabel(TComponent* AOwner)
 
 TLabel::~TLabel() = default;
 
-String TLabel::Caption() const {
-    return FLabel->text();
-}
-
 void TLabel::SetCaption(const String& Value) {
-    FLabel->setText(Value);
+    FCaption = Value;
+    String shown;
+    for (qsizetype i = 0; i < Value.size(); ++i) {
+        if (Value[i] == QLatin1Char('&') && i + 1 < Value.size())
+            ++i;
+        shown += Value[i];
+    }
+    FLabel->setText(shown);
 }
 
 // ---- TCustomEdit

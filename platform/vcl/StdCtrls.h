@@ -11,6 +11,7 @@ class QStyle;
 
 namespace vcl {
 
+// A caption; "&" marks the next character as the accelerator ("&&" shows one "&").
 class VCL_EXPORT TLabel : public TControl {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
@@ -18,11 +19,12 @@ public:
     Q_INVOKABLE explicit TLabel(vcl::TComponent* AOwner);
     ~TLabel() override;
 
-    String Caption() const;
+    const String& Caption() const { return FCaption; }
     void SetCaption(const String& Value);
 
 private:
     QLabel* FLabel;
+    String FCaption;
 };
 
 // A single-line edit. OnChange runs on every change of the text, typed or set in code.

@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void passwordShowsOneStarPerCharacter();
     void tabOrder();
     void activeControlOnEachShow();
+    void focusComesBackWhereItWas();
     void editOnChange();
     void comboEditButton();
     void errorInHandlerEndsModalLoop_data();
@@ -92,6 +94,9 @@ void ControlsTest::cleanup() {
 }
 
 void ControlsTest::formFromDescription() {
+    for (const char* name :
+         {"TForm", "TPanel", "TLabel", "TEdit", "TButton", "TBitBtn", "TTreeView", "TComboEdit"})
+        QVERIFY2(GetClass(QLatin1String(name)), name);
     auto* form = new TSampleForm(Application);
     QCOMPARE(form->Name(), QStringLiteral("SampleForm"));
     QCOMPARE(form->Caption(), QStringLiteral("Connect To Sample Server"));
@@ -123,6 +128,10 @@ void ControlsTest::formFromDescription() {
     QVERIFY(form->User->ParentFont());
     QVERIFY(!form->User->Widget()->font().bold());
     QCOMPARE(form->User->Font()->Name(), QStringLiteral("MS Sans Serif"));
+
+    form->Label2->SetCaption(QStringLiteral("&User && Name"));
+    QCOMPARE(qobject_cast<QLabel*>(form->Label2->Widget())->text(), QStringLiteral("User & Name"));
+    QCOMPARE(form->Label2->Caption(), QStringLiteral("&User && Name"));
 
     QCOMPARE(form->Secret->PasswordChar(), QStringLiteral("*"));
     QCOMPARE(EditOf(form->Secret)->echoMode(), QLineEdit::Password);
@@ -299,6 +308,23 @@ void ControlsTest::activeControlOnEachShow() {
             Press(form, Qt::Key_Escape);
         });
     }
+}
+
+void ControlsTest::focusComesBackWhereItWas() {
+    // Without an OnShow that moves it, the focus starts in the first control of the tab order
+    // and, at the next showing, is where the user left it.
+    auto* form = new TTreeSampleForm(Application);
+    RunModal(form, [&] {
+        QCOMPARE(form->ActiveControl(), form->Edit1);
+        Press(form, Qt::Key_Tab);
+        QCOMPARE(form->ActiveControl(), form->OKBtn);
+        Press(form, Qt::Key_Escape);
+    });
+    QCOMPARE(form->ActiveControl(), form->OKBtn);
+    RunModal(form, [&] {
+        QCOMPARE(QApplication::focusWidget(), form->OKBtn->FocusWidget());
+        Press(form, Qt::Key_Escape);
+    });
 }
 
 void ControlsTest::editOnChange() {
