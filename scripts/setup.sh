@@ -9,7 +9,7 @@ build=${1:-$here/build}
 packages=(
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
-  libgl-dev libxkbcommon-dev fonts-dejavu-core fontconfig
+  libgl-dev libxkbcommon-dev fonts-dejavu-core fonts-dejavu-extra fontconfig
   libsqlite3-dev sqlite3
   unixodbc unixodbc-dev tdsodbc freetds-bin
   postgresql

@@ -113,7 +113,6 @@ class VCL_EXPORT TTreeView : public TWinControl {
     Q_PROPERTY(bool ShowRoot READ ShowRoot WRITE SetShowRoot)
     Q_PROPERTY(vcl::TTVChangedEvent OnChange READ OnChange WRITE SetOnChange)
     Q_PROPERTY(vcl::TNotifyEvent OnDblClick READ OnDblClick WRITE SetOnDblClick)
-    VCL_DEFAULT(Indent, "19")
     VCL_DEFAULT(ShowRoot, "True")
     VCL_DEFAULT(TabStop, "True")
 public:

@@ -8,7 +8,7 @@
 # The command runs inside the network's namespace as its client (see
 # run-in-network.sh for what it sees) and is skipped (77) with the reason when
 # the machine cannot host the network (not root, no namespaces).
-include_guard(GLOBAL)
+include_guard(DIRECTORY)
 
 set(SAMBA_NETWORK_SCRIPTS ${CMAKE_CURRENT_LIST_DIR})
 set(SAMBA_NETWORK_STATE_FILE ${CMAKE_BINARY_DIR}/samba_network.state)
