@@ -1,0 +1,7 @@
+#include "DB.h"
+
+namespace vcl {
+
+EDatabaseError::~EDatabaseError() = default;
+
+} // namespace vcl
