@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -81,9 +82,31 @@ class Player {
 public:
     explicit Player(const Options& O) : FOptions(O) { QDir().mkpath(O.Pictures); }
 
+    // The form as its window shows it: the offscreen platform draws no frame, so the picture
+    // gets a title bar with the form's caption.
     void Picture(TForm* Form, const QString& Name) {
         const QString file = QDir(FOptions.Pictures).filePath(Name);
-        Form->Widget()->grab().save(file);
+        const QPixmap body = Form->Widget()->grab();
+        const int title = 22;
+        QImage picture(body.width() + 4, body.height() + title + 4, QImage::Format_RGB32);
+        picture.fill(QColor(192, 192, 192));
+        QPainter p(&picture);
+        p.fillRect(QRect(2, 2, body.width(), title - 2), QColor(0, 0, 128));
+        QFont font = p.font();
+        font.setBold(true);
+        font.setPixelSize(12);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRect(8, 2, body.width() - 30, title - 2), Qt::AlignVCenter | Qt::AlignLeft,
+                   Form->Caption());
+        const QRect close(body.width() - 18, 5, 16, 14);
+        p.fillRect(close, QColor(192, 192, 192));
+        p.setPen(Qt::black);
+        p.drawLine(close.topLeft() + QPoint(4, 3), close.bottomRight() - QPoint(4, 3));
+        p.drawLine(close.topRight() + QPoint(-4, 3), close.bottomLeft() + QPoint(4, -3));
+        p.drawPixmap(2, title + 2, body);
+        p.end();
+        picture.save(file);
         Say(QStringLiteral("        picture: %1").arg(file));
     }
 
