@@ -10,8 +10,10 @@ ctest --test-dir "$here/build" --output-on-failure --timeout 900 -LE bench
 
 # AddressSanitizer and LeakSanitizer over the parts that parse input and own memory.
 CMAKE_ARGS="-DCORVANE_SANITIZE=ON" SKIP_APT=1 BUILD_TYPE=Debug \
-  BUILD_TARGETS="test_streaming" "$here/scripts/setup.sh" "$here/build-asan"
+  BUILD_TARGETS="test_streaming test_packages" "$here/scripts/setup.sh" "$here/build-asan"
 ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen "$here/build-asan/bin/test_streaming"
+ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen PACKAGE_DIR="$here/build-asan/lib" \
+  "$here/build-asan/bin/test_packages"
 
 # The reader under libFuzzer (clang), about a minute over the seed corpus.
 CC=clang CXX=clang++ CMAKE_ARGS="-DCORVANE_FUZZ=ON -DCORVANE_WERROR=OFF -DCMAKE_CXX_FLAGS=-fsanitize=address,fuzzer-no-link" \
