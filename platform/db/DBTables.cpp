@@ -157,14 +157,21 @@ void TDatabase::Open() {
         throw;
     }
     QSqlDatabase::removeDatabase(name);
+    // A message is one line; drivers write several. The password goes before the blanks change.
+    failure = HideSecret(failure, settings.Password).simplified();
     if (failure.isEmpty())
         failure = QStringLiteral("the driver gave no reason");
-    throw EDatabaseError(
-        HideSecret(QStringLiteral("Cannot connect %1 to the %2 server %3 (database '%4', user "
-                                  "'%5'): %6")
-                       .arg(DisplayName(), FDriverName.toUpper(), ServerText(settings.Server),
-                            settings.Database, settings.User, failure),
-                   settings.Password));
+    QStringList login;
+    if (!settings.Database.isEmpty())
+        login << QStringLiteral("database '%1'").arg(settings.Database);
+    if (!settings.User.isEmpty())
+        login << QStringLiteral("user '%1'").arg(settings.User);
+    const String as =
+        login.isEmpty() ? String() : QStringLiteral(" (%1)").arg(login.join(QStringLiteral(", ")));
+    throw EDatabaseError(HideSecret(
+        QStringLiteral("Cannot connect %1 to the %2 server %3%4: %5")
+            .arg(DisplayName(), FDriverName.toUpper(), ServerText(settings.Server), as, failure),
+        settings.Password));
 }
 
 void TDatabase::Close() {
