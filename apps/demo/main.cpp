@@ -365,7 +365,8 @@ int main(int argc, char** argv) {
     holder.SetName(QStringLiteral("DemoForm"));
     auto* db = new TDatabase(&holder);
     db->SetName(QStringLiteral("Database1"));
-    db->SetDatabaseName(o.Database);
+    db->SetDatabaseName(QStringLiteral("DemoDatabase"));
+    db->Params()->Values[QStringLiteral("DATABASE NAME")] = o.Database;
     db->SetDriverName(o.Driver);
     auto* connect = new TSQLConnect(&holder);
     connect->SetName(QStringLiteral("SQLConnect1"));
@@ -384,7 +385,6 @@ int main(int argc, char** argv) {
         next.SetDatabase(db);
         next.SetCheckOnExec(true);
         next.SetRootKey(o.Key);
-        db->Params()->Clear();
         opened = RunOnce(&next, db, o, true, 2);
     }
     return opened ? 0 : 1;
