@@ -9,11 +9,11 @@ cd "$here"
 ctest --test-dir "$here/build" --output-on-failure --timeout 900 -LE bench
 
 # AddressSanitizer and LeakSanitizer over the parts that parse input and own memory.
+asan_tests="test_streaming test_packages test_registry test_db_login test_database test_database_mssql"
 CMAKE_ARGS="-DCORVANE_SANITIZE=ON" SKIP_APT=1 BUILD_TYPE=Debug \
-  BUILD_TARGETS="test_streaming test_packages" "$here/scripts/setup.sh" "$here/build-asan"
-ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen "$here/build-asan/bin/test_streaming"
-ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen PACKAGE_DIR="$here/build-asan/lib" \
-  "$here/build-asan/bin/test_packages"
+  BUILD_TARGETS="$asan_tests samplepkg needypkg nofinpkg notapackage" "$here/scripts/setup.sh" "$here/build-asan"
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$here/build-asan" --output-on-failure --timeout 600 \
+  -R '^(streaming|packages|registry|db_login|db_component|db_mssql)$'
 
 # The reader under libFuzzer (clang), about a minute over the seed corpus.
 CC=clang CXX=clang++ CMAKE_ARGS="-DCORVANE_FUZZ=ON -DCORVANE_WERROR=OFF -DCMAKE_CXX_FLAGS=-fsanitize=address,fuzzer-no-link" \
