@@ -2,6 +2,7 @@
 // and, over the real Samba network when it runs, the whole typical run from the first call to
 // the second run that needs no form.
 
+#include "DescribedNetwork.h"
 #include "FormDriver.h"
 
 #include <connection/SQLConnect.h>
@@ -18,13 +19,6 @@ using namespace formdriver;
 
 namespace {
 
-TTreeNode* FindNode(TTreeView* Tree, const QString& Text) {
-    for (TTreeNode* n = Tree->Items->GetFirstNode(); n; n = n->GetNext())
-        if (n->Text() == Text)
-            return n;
-    return nullptr;
-}
-
 void PressServerButton(TConnectForm* f) {
     QPushButton* button = f->ServerName->Button();
     Click(button, button->rect().center());
@@ -39,22 +33,12 @@ bool Smb() {
 class tst_ServerBrowse : public QObject {
     Q_OBJECT
 
-    QTemporaryDir FDir;
-    int FFiles = 0;
-
-    void UseNetwork(const QString& Text) {
-        const QString path = FDir.filePath(QStringLiteral("net%1.txt").arg(++FFiles));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(Text.toUtf8());
-        file.close();
-        qputenv("WINNET_PROVIDERS", "described");
-        qputenv("WINNET_DESCRIBED_NETWORK", path.toUtf8());
-    }
+    DescribedNetwork FNetwork;
+    void UseNetwork(const QString& Text) { FNetwork.Use(Text); }
 
 private Q_SLOTS:
     void init() {
-        qputenv("XDG_CONFIG_HOME", FDir.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", FNetwork.Path(QStringLiteral("config")).toUtf8());
         UseNetwork(QStringLiteral("domain ALPHA\n  server \\\\ALPHA1\n  server \\\\ALPHA2\n"));
     }
 

@@ -2,6 +2,7 @@
 
 // Drives a modal form as a person would: keys and mouse through the form's window.
 
+#include "FormDriver.h"
 #include "vcl/Forms.h"
 
 #include <QApplication>
@@ -59,23 +60,13 @@ inline vcl::TModalResult RunModal(vcl::TForm* Form, const std::function<void()>&
     return Form->ShowModal();
 }
 
-inline void Press(vcl::TForm* Form, Qt::Key Key, Qt::KeyboardModifiers Modifiers = {}) {
-    QTest::keyClick(WindowOf(Form), Key, Modifiers);
-}
+// Keys and clicks go through the window as a person's would (shared with the system's tests).
+using formdriver::Click;
+using formdriver::InWindow;
+using formdriver::Press;
+using formdriver::Type;
 
-inline void Type(vcl::TForm* Form, const QString& Text) {
-    for (QChar c : Text)
-        QTest::keyClick(WindowOf(Form), c.toLatin1());
-}
-
-inline QPoint InWindow(QWidget* Widget, QPoint At) {
-    return Widget->mapTo(Widget->window(), At);
-}
-
-inline void Click(QWidget* Widget, QPoint At) {
-    QTest::mouseClick(Widget->window()->windowHandle(), Qt::LeftButton, {}, InWindow(Widget, At));
-}
-
+// Only the second click of a double click: the test makes the first one itself.
 inline void DoubleClick(QWidget* Widget, QPoint At) {
     QTest::mouseDClick(Widget->window()->windowHandle(), Qt::LeftButton, {}, InWindow(Widget, At));
 }

@@ -1,6 +1,7 @@
 // The server list form and TListServerDialog over described networks: the shapes of the tree,
 // the selection, the edit/OK coupling, double click, and Execute's results.
 
+#include "DescribedNetwork.h"
 #include "FormDriver.h"
 
 #include <serverlist/ListReg.h>
@@ -31,13 +32,6 @@ QString Dump(TTreeView* Tree) {
     return out;
 }
 
-TTreeNode* FindNode(TTreeView* Tree, const QString& Text) {
-    for (TTreeNode* n = Tree->Items->GetFirstNode(); n; n = n->GetNext())
-        if (n->Text() == Text)
-            return n;
-    return nullptr;
-}
-
 QPoint NodeCenter(TTreeView* Tree, const QString& Text) {
     TTreeNode* node = FindNode(Tree, Text);
     if (!node)
@@ -50,19 +44,8 @@ QPoint NodeCenter(TTreeView* Tree, const QString& Text) {
 class tst_ListServer : public QObject {
     Q_OBJECT
 
-    QTemporaryDir FDir;
-    int FFiles = 0;
-
-    // Points the described network at Text; the SMB network is left out.
-    void UseNetwork(const QString& Text) {
-        const QString path = FDir.filePath(QStringLiteral("net%1.txt").arg(++FFiles));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(Text.toUtf8());
-        file.close();
-        qputenv("WINNET_PROVIDERS", "described");
-        qputenv("WINNET_DESCRIBED_NETWORK", path.toUtf8());
-    }
+    DescribedNetwork FNetwork;
+    void UseNetwork(const QString& Text) { FNetwork.Use(Text); }
 
 private Q_SLOTS:
     void treeShapes_data() {
