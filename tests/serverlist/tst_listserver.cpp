@@ -9,6 +9,7 @@
 #include <vcl/FormText.h>
 #include <vcl/Resources.h>
 
+#include <QAbstractItemView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +95,26 @@ private Q_SLOTS:
         QCOMPARE(Dump(form.Tree), tree);
         QCOMPARE(TCursor(Screen->Cursor), crArrow);
         QCOMPARE(form.Tree->Selected(), nullptr); // made visible, not selected
+    }
+
+    void errorInTheWalkRestoresTheCursor() {
+        // The tree fails while the walk adds nodes (as when memory runs out): the error reaches
+        // the caller and the cursor is the arrow again, not the hourglass.
+        UseNetwork(QStringLiteral("domain A\n  server \\\\A1\n  server \\\\A2\n"));
+        TListServerForm form(Application);
+        auto* view = qobject_cast<QAbstractItemView*>(form.Tree->Widget());
+        QVERIFY(view && view->model());
+        QObject::connect(view->model(), &QAbstractItemModel::rowsInserted, view, [&] {
+            if (form.Tree->Items->Count() == 2)
+                throw EInvalidOperation(QStringLiteral("the tree is full"));
+        });
+        try {
+            form.FormShow(&form);
+            QFAIL("the error did not reach the caller");
+        } catch (const EInvalidOperation& e) {
+            QCOMPARE(e.Message(), QStringLiteral("the tree is full"));
+        }
+        QCOMPARE(TCursor(Screen->Cursor), crArrow);
     }
 
     void moreRecordsThanOneBatch() {
