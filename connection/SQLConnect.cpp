@@ -18,13 +18,24 @@ const String PasswordValue = QStringLiteral("PASSWORD");
 const String LangDriverValue = QStringLiteral("LANGDRIVER");
 const String WestEuropeanDriver = QStringLiteral("DBWINWE0");
 
-// Frees the login form on every way out and clears ConnectForm with it.
-struct ConnectFormGuard {
-    ~ConnectFormGuard() {
-        delete ConnectForm;
-        ConnectForm = nullptr;
-    }
+// ConnectForm names the form for as long as it is shown, and what it named before afterwards.
+class ShownAs {
+public:
+    ShownAs(TConnectForm* Form) : FPrevious(ConnectForm) { ConnectForm = Form; }
+    ~ShownAs() { ConnectForm = FPrevious; }
+    ShownAs(const ShownAs&) = delete;
+    ShownAs& operator=(const ShownAs&) = delete;
+
+private:
+    TConnectForm* FPrevious;
 };
+
+EComponentError NoDatabase(const TSQLConnect& Connect) {
+    return EComponentError(
+        QStringLiteral("%1: no Database is assigned: expected the TDatabase "
+                       "whose parameters SetDBParams fills")
+            .arg(Connect.Name().isEmpty() ? Connect.ClassName() : Connect.Name()));
+}
 
 } // namespace
 
@@ -50,9 +61,7 @@ void TSQLConnect::Notification(TComponent* AComponent, TOperation Operation) {
 
 bool TSQLConnect::SetDBParams() {
     if (!FDatabase)
-        throw EComponentError(QStringLiteral("%1: no Database is assigned: expected the TDatabase "
-                                             "whose parameters SetDBParams fills")
-                                  .arg(Name().isEmpty() ? ClassName() : Name()));
+        throw NoDatabase(*this);
     auto Reg = std::make_unique<TRegistry>();
     Reg->SetRootKey(HKEY_CURRENT_USER);
     // An empty RootKey names no settings key (it would be the root of the hive itself).
@@ -75,16 +84,20 @@ bool TSQLConnect::ApplyStoredSettings(TRegistry& Reg) {
 }
 
 bool TSQLConnect::AskUser() {
-    ConnectFormGuard FreeForm;
-    ConnectForm = new TConnectForm(Application);
-    if (ConnectForm->ShowModal() != mrOk)
+    // Freed on every way out, also when an error escapes.
+    const std::unique_ptr<TConnectForm> Form(new TConnectForm(Application));
+    const ShownAs Shown(Form.get());
+    if (Form->ShowModal() != mrOk)
         return false;
+    // The database may have gone while the form was open.
+    if (!FDatabase)
+        throw NoDatabase(*this);
 
     FDatabase->Close();
     TStrings* Params = FDatabase->Params();
-    Params->Values[ServerNameValue] = ConnectForm->ServerName->Text();
-    Params->Values[UserNameValue] = ConnectForm->UserName->Text();
-    Params->Values[PasswordValue] = ConnectForm->Password->Text();
+    Params->Values[ServerNameValue] = Form->ServerName->Text();
+    Params->Values[UserNameValue] = Form->UserName->Text();
+    Params->Values[PasswordValue] = Form->Password->Text();
     Params->Values[LangDriverValue] = WestEuropeanDriver;
 
     TRegistry Reg;
@@ -95,14 +108,14 @@ bool TSQLConnect::AskUser() {
                            "be opened or created; expected a RootKey naming a key the current "
                            "user may write (the connection parameters are set)")
                 .arg(FRootKey));
-    Reg.WriteString(ServerNameValue, ConnectForm->ServerName->Text());
-    Reg.WriteString(UserNameValue, ConnectForm->UserName->Text());
-    Reg.WriteString(PasswordValue, ConnectForm->Password->Text());
+    Reg.WriteString(ServerNameValue, Form->ServerName->Text());
+    Reg.WriteString(UserNameValue, Form->UserName->Text());
+    Reg.WriteString(PasswordValue, Form->Password->Text());
     Reg.WriteString(LangDriverValue, WestEuropeanDriver);
     Reg.CloseKey();
 
-    FServerName = ConnectForm->ServerName->Text();
-    FUserName = ConnectForm->UserName->Text();
+    FServerName = Form->ServerName->Text();
+    FUserName = Form->UserName->Text();
     return true;
 }
 

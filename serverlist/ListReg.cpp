@@ -5,15 +5,21 @@
 #include <vcl/Forms.h>
 #include <vcl/Packages.h>
 
+#include <memory>
+
 using namespace vcl;
 
 namespace {
-// Frees the list form on every way out and clears ListServerForm with it.
-struct ListServerFormGuard {
-    ~ListServerFormGuard() {
-        delete ListServerForm;
-        ListServerForm = nullptr;
-    }
+// ListServerForm names the form for as long as it is shown, and what it named before afterwards.
+class ShownAs {
+public:
+    ShownAs(TListServerForm* Form) : FPrevious(ListServerForm) { ListServerForm = Form; }
+    ~ShownAs() { ListServerForm = FPrevious; }
+    ShownAs(const ShownAs&) = delete;
+    ShownAs& operator=(const ShownAs&) = delete;
+
+private:
+    TListServerForm* FPrevious;
 };
 } // namespace
 
@@ -31,18 +37,19 @@ void TListServerDialog::SetFont(TFont* Value) {
 }
 
 bool TListServerDialog::Execute() {
-    ListServerFormGuard FreeForm;
-    ListServerForm = new TListServerForm(Application);
-    ListServerForm->SetFont(FFont);
-    ListServerForm->Tree->SetFont(FFont);
-    ListServerForm->Edit1->SetFont(FFont);
-    ListServerForm->SetCaption(FCaption);
+    // Freed on every way out, also when an error escapes.
+    const std::unique_ptr<TListServerForm> Form(new TListServerForm(Application));
+    const ShownAs Shown(Form.get());
+    Form->SetFont(FFont);
+    Form->Tree->SetFont(FFont);
+    Form->Edit1->SetFont(FFont);
+    Form->SetCaption(FCaption);
     FDomain.clear();
     FServerName.clear();
-    ListServerForm->OnlySQLServers = FSQLServerOnly;
-    const TModalResult Result = ListServerForm->ShowModal();
-    FDomain = ListServerForm->SelectedDomain;
-    FServerName = ListServerForm->SelectedServer;
+    Form->OnlySQLServers = FSQLServerOnly;
+    const TModalResult Result = Form->ShowModal();
+    FDomain = Form->SelectedDomain;
+    FServerName = Form->SelectedServer;
     return Result == mrOk;
 }
 

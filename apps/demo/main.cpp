@@ -53,11 +53,21 @@ struct Options {
     bool Headless = false;
 };
 
-// Runs Steps once Form() is shown and active; a form left open is cancelled after a while.
+// Runs Steps once Form() is shown and active; a form still open after a minute is cancelled,
+// so the played run always ends.
 class WhenShown {
 public:
     WhenShown(std::function<TForm*()> Form, std::function<void(TForm*)> Steps)
         : FForm(std::move(Form)), FSteps(std::move(Steps)) {
+        FDeadline.setSingleShot(true);
+        QObject::connect(&FDeadline, &QTimer::timeout, [this] {
+            if (TForm* form = FForm(); form && form->Widget()->isVisible()) {
+                Say(QStringLiteral("        the demo gives up: \"%1\" was left open")
+                        .arg(form->Caption()));
+                form->SetModalResult(mrCancel);
+            }
+        });
+        FDeadline.start(60000);
         QObject::connect(&FPoll, &QTimer::timeout, [this] {
             TForm* form = FForm();
             if (FDone || !form || QApplication::activeModalWidget() != form->Widget() ||
@@ -75,6 +85,7 @@ private:
     std::function<TForm*()> FForm;
     std::function<void(TForm*)> FSteps;
     QTimer FPoll;
+    QTimer FDeadline;
     bool FDone = false;
 };
 
@@ -122,9 +133,11 @@ public:
     // Steps 2 to 7 of the run, played in the login form.
     void PlayLoginForm(TForm*) {
         TConnectForm* f = ConnectForm;
-        Say(QStringLiteral("  2. The settings key cannot be used: the login form \"%1\" is shown, "
-                           "the focus in its server field.")
-                .arg(f->Caption()));
+        Say(QStringLiteral(
+                "  2. %1: the login form \"%2\" is shown, the focus in its server field.")
+                .arg(FOptions.CheckOnExec ? QStringLiteral("No stored settings to use")
+                                          : QStringLiteral("CheckOnExec is False"),
+                     f->Caption()));
         Picture(f, QStringLiteral("1-login.png"));
 
         WhenShown list([] { return ListServerForm; },
@@ -133,8 +146,8 @@ public:
         QPushButton* button = f->ServerName->Button();
         QTest::mouseClick(button->window()->windowHandle(), Qt::LeftButton, {},
                           button->mapTo(button->window(), button->rect().center()));
-        if (!list.Done()) {
-            Say(QStringLiteral("        the server list did not appear"));
+        if (!list.Done() || f->ServerName->Text().isEmpty() || f->ActiveControl() != f->UserName) {
+            Say(QStringLiteral("        no server was chosen: the user cancels the login"));
             f->SetModalResult(mrCancel);
             return;
         }
@@ -149,6 +162,12 @@ public:
                 .arg(FOptions.Password.size()));
         Type(f->UserName, FOptions.User);
         Key(f->UserName, Qt::Key_Tab);
+        if (f->ActiveControl() != f->Password) {
+            Say(QStringLiteral(
+                "        the focus did not reach the password field: the user cancels"));
+            f->SetModalResult(mrCancel);
+            return;
+        }
         Type(f->Password, FOptions.Password);
         Picture(f, QStringLiteral("4-login-filled.png"));
         Key(f->Password, Qt::Key_Return);
@@ -175,6 +194,7 @@ public:
             return;
         }
         Say(QStringLiteral("  5. The user double-clicks %1.").arg(pick->Text()));
+        pick->MakeVisible();
         auto* view = qobject_cast<QAbstractItemView*>(f->Tree->Widget());
         QWidget* viewport = view ? view->viewport() : f->Tree->Widget();
         const QPoint at = viewport->mapTo(viewport->window(), f->Tree->NodeRect(pick).center());
@@ -222,12 +242,17 @@ bool RunOnce(TSQLConnect* Connect, TDatabase* Database, const Options& O, bool P
         return false;
     }
     formShown = formShown || (login && login->Done());
+    QString how;
+    if (!applied)
+        how = QStringLiteral("the login form was cancelled: nothing was changed or stored");
+    else if (!Play)
+        how = QStringLiteral("from the stored settings or the login form");
+    else if (formShown)
+        how = QStringLiteral("from the login form (entries stored for the next run)");
+    else
+        how = QStringLiteral("from the stored settings, without any form");
     Say(QStringLiteral("  8. SetDBParams returned %1, %2.")
-            .arg(applied ? QStringLiteral("True") : QStringLiteral("False"),
-                 !Play ? QStringLiteral("from the stored settings or the login form")
-                 : formShown
-                     ? QStringLiteral("from the login form (entries stored for the next run)")
-                     : QStringLiteral("from the stored settings, without any form")));
+            .arg(applied ? QStringLiteral("True") : QStringLiteral("False"), how));
     Say(QStringLiteral("     Parameters: %1").arg(Masked(Database->Params())));
     Say(QStringLiteral("     ServerName %1, UserName %2")
             .arg(Connect->ServerName(), Connect->UserName()));
@@ -378,7 +403,8 @@ int main(int argc, char** argv) {
                        "to database %2.")
             .arg(o.Driver, o.Database));
     bool opened = RunOnce(connect, db, o, headless, 1);
-    if (headless && o.CheckOnExec) {
+    // The next run has something to apply only when the first one stored it.
+    if (headless && o.CheckOnExec && !connect->ServerName().isEmpty()) {
         Say(QString());
         Say(QStringLiteral("The next run: the key exists now."));
         TSQLConnect next(&holder);

@@ -306,6 +306,20 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(EComponentError, FConnect->SetDBParams());
     }
 
+    void databaseDestroyedWhileTheFormIsOpen() {
+        QPointer<TConnectForm> seen;
+        Pending steps([] { return ConnectForm; },
+                      [&](TForm*) {
+                          seen = ConnectForm;
+                          delete FDatabase;
+                          Press(ConnectForm->Password, Qt::Key_Return);
+                      });
+        QVERIFY_THROWS_EXCEPTION(EComponentError, FConnect->SetDBParams());
+        QVERIFY(steps.Ran());
+        QVERIFY(!seen);
+        QVERIFY(!KeyExists(Key));
+    }
+
     void keyThatCannotBeCreated_data() {
         QTest::addColumn<QString>("rootKey");
         QTest::newRow("empty RootKey") << "";
