@@ -11,7 +11,7 @@ THive::~THive() = default;
 void THive::ReleaseKey(THiveKey) {}
 
 String UserHivePath() {
-    // Relative values are to be ignored, as the base directory specification says.
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG base directory rules require.
     String config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config)) {
         const String home = QDir::homePath();
