@@ -9,7 +9,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 "$here/build/bin/demo" "$@" || status=$?
 if [ "$status" = 1 ]; then
-  echo "(The run itself went through; the connection did not open because no database server"
-  echo " answered. Point it at one, e.g. --driver PGSQL --pick <server> --user <name> --password <pw>.)"
+  echo "(The run went through; the connection did not open because no database server answered."
+  echo " To reach a real one, run with a display, or name it in a described network:"
+  echo " --network FILE --pick SERVER --driver MSSQL|PGSQL --user NAME --password TEXT.)"
 fi
 exit "$status"
