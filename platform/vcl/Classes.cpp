@@ -129,11 +129,12 @@ TComponent* TComponent::FindComponent(const String& AName) const {
 void TComponent::InsertComponent(TComponent* AComponent) {
     if (!AComponent || AComponent->FOwner == this)
         return;
-    if (AComponent->FOwner)
-        AComponent->FOwner->RemoveComponent(AComponent);
+    // Refused before anything changes: the component stays with its old owner.
     if (!AComponent->FName.isEmpty() && FindComponent(AComponent->FName))
         throw EComponentError(
             QStringLiteral("A component named %1 already exists").arg(AComponent->FName));
+    if (AComponent->FOwner)
+        AComponent->FOwner->RemoveComponent(AComponent);
     FComponents.append(AComponent);
     AComponent->FOwner = this;
     AComponent->SetReference(true);
@@ -399,7 +400,17 @@ QHash<QString, TComponentClass>& Classes() {
     static QHash<QString, TComponentClass> classes;
     return classes;
 }
+QList<TComponentClass>* RegistrationLog = nullptr;
 } // namespace
+
+TClassRegistrationLog::TClassRegistrationLog(QList<TComponentClass>& Log)
+    : FPrevious(RegistrationLog) {
+    RegistrationLog = &Log;
+}
+
+TClassRegistrationLog::~TClassRegistrationLog() {
+    RegistrationLog = FPrevious;
+}
 
 String ShortClassName(TComponentClass AClass) {
     if (!AClass)
@@ -418,6 +429,8 @@ void RegisterClass(TComponentClass AClass) {
         throw EInvalidOperation(
             QStringLiteral("A class named %1 is already registered").arg(ShortClassName(AClass)));
     Classes().insert(key, AClass);
+    if (!existing && RegistrationLog)
+        RegistrationLog->append(AClass);
 }
 
 void UnRegisterClass(TComponentClass AClass) {

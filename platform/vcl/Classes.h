@@ -281,6 +281,19 @@ template <class T> void RegisterClass() {
     RegisterClass(&T::staticMetaObject);
 }
 
+// While one lives, every class newly registered is also noted in Log: a package being loaded
+// notes all it registers, to take it back before its code goes.
+class VCL_EXPORT TClassRegistrationLog {
+public:
+    explicit TClassRegistrationLog(QList<TComponentClass>& Log);
+    ~TClassRegistrationLog();
+    TClassRegistrationLog(const TClassRegistrationLog&) = delete;
+    TClassRegistrationLog& operator=(const TClassRegistrationLog&) = delete;
+
+private:
+    QList<TComponentClass>* FPrevious;
+};
+
 // Persisted properties of an object's class, inherited first, objectName excluded.
 VCL_EXPORT QList<QMetaProperty> PersistedProperties(const QMetaObject* Meta);
 // The declared default of a property as description text, or a null string when none.

@@ -94,6 +94,9 @@ public:
         } catch (const Exception& e) {
             Cleanup();
             throw EReadError(Where(FLast) + e.Message());
+        } catch (...) {
+            Cleanup();
+            throw;
         }
     }
 

@@ -290,6 +290,11 @@ void TForm::SetVisible(bool Value) {
         Activate(FWindow);
         FocusFirst();
     } else {
+        // Hiding a modal form ends its loop: nobody could answer it any more.
+        if (FModalLoop && FModalResult == mrNone) {
+            SetModalResult(mrCancel);
+            return;
+        }
         if (!Visible() && !FWindow->isVisible())
             return;
         // The control that had the focus gets it again at the next showing.
@@ -351,10 +356,12 @@ TModalResult TForm::ShowModal() {
     try {
         SetVisible(true);
         FModalLoop = &loop;
-        while (self && FModalResult == mrNone && !FModalError)
-            loop.exec(QEventLoop::DialogExec);
+        loop.exec(QEventLoop::DialogExec);
         if (!self)
             return mrCancel;
+        // The loop ends with a result or an error; without either the application is quitting.
+        if (FModalResult == mrNone && !FModalError)
+            FModalResult = mrCancel;
         FModalLoop = nullptr;
         if (const std::exception_ptr error = std::exchange(FModalError, nullptr))
             std::rethrow_exception(error);

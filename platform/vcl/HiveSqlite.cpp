@@ -17,7 +17,9 @@ namespace {
 // Marks the file as ours in the SQLite header ("VREG"), so that another program's database
 // is refused instead of being written into.
 constexpr int HiveApplicationId = 0x56524547;
-constexpr int HiveFormatVersion = 1;
+// 2: key ids are never reused, so an open key that another writer deleted is never confused
+// with a key made after it.
+constexpr int HiveFormatVersion = 2;
 constexpr THiveKey RootKeyId = 1;
 
 // Value types are stored with the numbers the original registry gives them.
@@ -61,7 +63,7 @@ String Quoted(const String& Name) {
 
 const char* const Schema = R"sql(
 CREATE TABLE key (
-    id INTEGER PRIMARY KEY,
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
     parent INTEGER REFERENCES key (id),
     name TEXT NOT NULL,
     fold TEXT NOT NULL,
@@ -77,7 +79,7 @@ CREATE TABLE value (
 );
 INSERT INTO key (id, parent, name, fold) VALUES (1, NULL, '', '');
 PRAGMA application_id = 1448232263;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )sql";
 static_assert(HiveApplicationId == 1448232263);
 

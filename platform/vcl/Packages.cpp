@@ -186,22 +186,24 @@ struct TPackage::Private {
     void (*Finalize)() = nullptr;
     const TPackageInfoTable* (*GetTable)() = nullptr;
     bool Initialized = false;
+    // Every class the library registered, from its static initialisers on.
+    QList<TComponentClass> Registered;
 };
 
 TPackage::TPackage() : d(std::make_unique<Private>()) {}
 
 TPackage::~TPackage() {
+    if (d->Initialized && d->Finalize)
+        d->Finalize();
+    // Nothing registered by the package may outlive its code.
+    QList<TPaletteEntry>& entries = Palette();
+    for (qsizetype i = entries.size() - 1; i >= 0; --i)
+        if ((d->Initialized && entries[i].Package == FDeclaration.Name) ||
+            d->Registered.contains(entries[i].Class))
+            entries.removeAt(i);
+    for (TComponentClass cls : std::as_const(d->Registered))
+        UnRegisterClass(cls);
     if (d->Initialized) {
-        if (d->Finalize)
-            d->Finalize();
-        // Nothing registered by the package may outlive its code.
-        QList<TPaletteEntry>& entries = Palette();
-        for (qsizetype i = entries.size() - 1; i >= 0; --i) {
-            if (entries[i].Package == FDeclaration.Name) {
-                UnRegisterClass(entries[i].Class);
-                entries.removeAt(i);
-            }
-        }
         LoadedNames().removeAll(FDeclaration.Name);
         LoadedFiles().removeAll(QFileInfo(d->Library.fileName()).canonicalFilePath());
     }
@@ -224,6 +226,7 @@ String TPackage::Description() const {
 void TPackage::Register() {
     const TPackageInfoTable* table = d->GetTable();
     RegisteringPackage() = FDeclaration.Name;
+    const TClassRegistrationLog log(d->Registered);
     try {
         for (int i = 0; i < table->UnitCount; ++i)
             if (table->UnitInfo[i].Register)
@@ -252,6 +255,7 @@ std::unique_ptr<TPackage> LoadPackage(const String& FileName, const QStringList&
     if (!canonical.isEmpty() && LoadedFiles().contains(canonical))
         throw EPackageError(QStringLiteral("Package %1 is already loaded").arg(shown));
     p.Library.setFileName(FileName);
+    const TClassRegistrationLog log(p.Registered);
     if (!p.Library.load())
         throw EPackageError(
             QStringLiteral("Cannot load package %1: %2").arg(shown, p.Library.errorString()));

@@ -61,6 +61,7 @@ private Q_SLOTS:
     void keyEndsDialog();
     void closingFromFrameIsNotOk_data();
     void closingFromFrameIsNotOk();
+    void hidingAModalFormEndsItsLoop();
     void passwordShowsOneStarPerCharacter();
     void tabOrder();
     void activeControlOnEachShow();
@@ -256,6 +257,13 @@ void ControlsTest::closingFromFrameIsNotOk() {
         else
             WindowOf(form)->close();
     });
+    QCOMPARE(result, mrCancel);
+    QVERIFY(!form->Visible());
+}
+
+void ControlsTest::hidingAModalFormEndsItsLoop() {
+    auto* form = new TSampleForm(Application);
+    const TModalResult result = RunModal(form, [&] { form->Hide(); });
     QCOMPARE(result, mrCancel);
     QVERIFY(!form->Visible());
 }

@@ -14,12 +14,20 @@ public:
     Q_INVOKABLE explicit TSampleWidget(vcl::TComponent* AOwner) : TComponent(AOwner) {}
 };
 
+// Registered as a class only (streamed by name), never put on the palette.
+class TSampleHelper : public vcl::TComponent {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TSampleHelper(vcl::TComponent* AOwner) : TComponent(AOwner) {}
+};
+
 int Initialised = 0;
 void Register() {
     vcl::RegisterComponents(QStringLiteral("Samples"), {&TSampleWidget::staticMetaObject});
 }
 void InitUnit() {
     ++Initialised;
+    vcl::RegisterClass(&TSampleHelper::staticMetaObject);
 }
 void FinUnit() {
     --Initialised;

@@ -47,6 +47,7 @@ private Q_SLOTS:
         QVERIFY(initialised);
         QCOMPARE(initialised(), 1);
 
+        QVERIFY(GetClass(QStringLiteral("TSampleHelper")));
         package->Register();
         QCOMPARE(PalettePages(), QStringList{"Samples"});
         QCOMPARE(PaletteClasses(QStringLiteral("Samples")).size(), 1);
@@ -65,6 +66,7 @@ private Q_SLOTS:
         QCOMPARE(initialised(), 0);
         QVERIFY(PalettePages().isEmpty());
         QVERIFY(!GetClass(QStringLiteral("TSampleWidget")));
+        QVERIFY(!GetClass(QStringLiteral("TSampleHelper"))); // registered by a module's start-up
         dlclose(pinned);
     }
 

@@ -312,6 +312,13 @@ private Q_SLOTS:
             QVERIFY2(e.Message().contains("deleted"), qPrintable(e.Message()));
         }
         QVERIFY(!other.KeyExists(Key));
+
+        // A key made after the deletion is not the deleted one, whatever the hive reuses.
+        QVERIFY(reg.OpenKey("\\" + Key + "\\Again", true));
+        QVERIFY(other.DeleteKey(Key + "\\Again"));
+        QVERIFY(other.OpenKey(Key + "\\Newcomer", true));
+        QVERIFY_THROWS_EXCEPTION(ERegistryException, reg.WriteString("Password", "secret"));
+        QVERIFY(!other.ValueExists("Password"));
     }
 
     void onlyTheCurrentUsersRootHasAHive() {

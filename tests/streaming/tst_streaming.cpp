@@ -144,6 +144,15 @@ private Q_SLOTS:
                                      (new TSampleItem(&owner))->SetName(QStringLiteral("A")));
         }
         QVERIFY(!a && !b);
+
+        // Moving a component to an owner that has its name refuses and keeps the old owner.
+        TComponent first(nullptr), second(nullptr);
+        auto* item = new TSampleItem(&first);
+        item->SetName(QStringLiteral("Item1"));
+        (new TSampleItem(&second))->SetName(QStringLiteral("Item1"));
+        QVERIFY_THROWS_EXCEPTION(EComponentError, second.InsertComponent(item));
+        QCOMPARE(item->Owner(), &first);
+        QCOMPARE(first.ComponentCount(), 1);
     }
 
     void classRegistry() {
