@@ -9,11 +9,11 @@ cd "$here"
 ctest --test-dir "$here/build" --output-on-failure --timeout 900 -LE bench
 
 # AddressSanitizer and LeakSanitizer over the parts that parse input and own memory.
-asan_tests="test_streaming test_packages test_registry test_db_login test_database test_database_mssql"
+asan_tests="test_streaming test_packages test_registry test_db_login test_database test_database_mssql tst_controls"
 CMAKE_ARGS="-DCORVANE_SANITIZE=ON" SKIP_APT=1 BUILD_TYPE=Debug \
   BUILD_TARGETS="$asan_tests samplepkg needypkg nofinpkg notapackage" "$here/scripts/setup.sh" "$here/build-asan"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$here/build-asan" --output-on-failure --timeout 600 \
-  -R '^(streaming|packages|registry|db_login|db_component|db_mssql)$'
+  -R '^(streaming|packages|registry|db_login|db_component|db_mssql|controls)$'
 
 # The reader under libFuzzer (clang), about a minute over the seed corpus.
 CC=clang CXX=clang++ CMAKE_ARGS="-DCORVANE_FUZZ=ON -DCORVANE_WERROR=OFF -DCMAKE_CXX_FLAGS=-fsanitize=address,fuzzer-no-link" \
