@@ -18,18 +18,6 @@ const String PasswordValue = QStringLiteral("PASSWORD");
 const String LangDriverValue = QStringLiteral("LANGDRIVER");
 const String WestEuropeanDriver = QStringLiteral("DBWINWE0");
 
-// ConnectForm names the form for as long as it is shown, and what it named before afterwards.
-class ShownAs {
-public:
-    ShownAs(TConnectForm* Form) : FPrevious(ConnectForm) { ConnectForm = Form; }
-    ~ShownAs() { ConnectForm = FPrevious; }
-    ShownAs(const ShownAs&) = delete;
-    ShownAs& operator=(const ShownAs&) = delete;
-
-private:
-    TConnectForm* FPrevious;
-};
-
 EComponentError NoDatabase(const TSQLConnect& Connect) {
     return EComponentError(
         QStringLiteral("%1: no Database is assigned: expected the TDatabase "
@@ -84,9 +72,7 @@ bool TSQLConnect::ApplyStoredSettings(TRegistry& Reg) {
 }
 
 bool TSQLConnect::AskUser() {
-    // Freed on every way out, also when an error escapes.
-    const std::unique_ptr<TConnectForm> Form(new TConnectForm(Application));
-    const ShownAs Shown(Form.get());
+    const TFormShowing<TConnectForm> Form(ConnectForm, Application);
     if (Form->ShowModal() != mrOk)
         return false;
     // The database may have gone while the form was open.

@@ -5,23 +5,9 @@
 #include <vcl/Forms.h>
 #include <vcl/Packages.h>
 
-#include <memory>
-
 using namespace vcl;
 
-namespace {
-// ListServerForm names the form for as long as it is shown, and what it named before afterwards.
-class ShownAs {
-public:
-    ShownAs(TListServerForm* Form) : FPrevious(ListServerForm) { ListServerForm = Form; }
-    ~ShownAs() { ListServerForm = FPrevious; }
-    ShownAs(const ShownAs&) = delete;
-    ShownAs& operator=(const ShownAs&) = delete;
-
-private:
-    TListServerForm* FPrevious;
-};
-} // namespace
+namespace {} // namespace
 
 TListServerDialog::TListServerDialog(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {
     if (auto* OwnerForm = qobject_cast<TForm*>(AOwner))
@@ -37,9 +23,7 @@ void TListServerDialog::SetFont(TFont* Value) {
 }
 
 bool TListServerDialog::Execute() {
-    // Freed on every way out, also when an error escapes.
-    const std::unique_ptr<TListServerForm> Form(new TListServerForm(Application));
-    const ShownAs Shown(Form.get());
+    const TFormShowing<TListServerForm> Form(ListServerForm, Application);
     Form->SetFont(FFont);
     Form->Tree->SetFont(FFont);
     Form->Edit1->SetFont(FFont);

@@ -18,6 +18,8 @@
 #include "FormText.h"
 #include "Types.h"
 
+#include <memory>
+
 class QEventLoop;
 class QMargins;
 
@@ -192,5 +194,26 @@ private:
 
 VCL_EXPORT extern TApplication* Application;
 VCL_EXPORT extern TScreen* Screen;
+
+// A form made for one showing: the call that shows it owns it (it is freed on every way out,
+// also when an error escapes), and Variable names it for as long as it lives, then names again
+// what it named before, so a nested showing never clears or frees another one's form.
+template <class TFormClass> class TFormShowing {
+public:
+    TFormShowing(TFormClass*& Variable, TComponent* Owner)
+        : FForm(new TFormClass(Owner)), FVariable(Variable), FPrevious(Variable) {
+        FVariable = FForm.get();
+    }
+    ~TFormShowing() { FVariable = FPrevious; }
+    TFormShowing(const TFormShowing&) = delete;
+    TFormShowing& operator=(const TFormShowing&) = delete;
+
+    TFormClass* operator->() const { return FForm.get(); }
+
+private:
+    std::unique_ptr<TFormClass> FForm;
+    TFormClass*& FVariable;
+    TFormClass* FPrevious;
+};
 
 } // namespace vcl
