@@ -103,9 +103,14 @@ private:
         if (!PeekKeyword("object"))
             Fail(QStringLiteral("expected 'object', found %1").arg(Found()));
         ReadIdent(QStringLiteral("'object'"));
-        obj->name = ReadIdent(QStringLiteral("a component name after 'object'"));
-        Expect(QLatin1Char(':'), QStringLiteral("between the component name and its class"));
-        obj->className = ReadIdent(QStringLiteral("a class name after ':'"));
+        // "object Name: TClass", or "object TClass" for a component without a name.
+        obj->className = ReadIdent(QStringLiteral("a component name or a class after 'object'"));
+        SkipBlanks();
+        if (Peek() == QLatin1Char(':')) {
+            Advance();
+            obj->name = obj->className;
+            obj->className = ReadIdent(QStringLiteral("a class name after ':'"));
+        }
         for (;;) {
             SkipBlanks();
             if (AtEnd())

@@ -63,7 +63,9 @@ private:
     }
 
     void WriteObject(TComponent* c, int indent) {
-        Line(indent, QStringLiteral("object %1: %2").arg(c->Name(), c->ClassName()));
+        Line(indent, c->Name().isEmpty()
+                         ? QStringLiteral("object %1").arg(c->ClassName())
+                         : QStringLiteral("object %1: %2").arg(c->Name(), c->ClassName()));
         WriteProperties(c, QString(), indent + 1);
         c->GetChildren([&](TComponent* child) { WriteObject(child, indent + 1); }, FRoot);
         Line(indent, QStringLiteral("end"));

@@ -98,6 +98,36 @@ private Q_SLOTS:
         QCOMPARE(WriteComponentText(&copy), text);
     }
 
+    // Components may have no name; their text must still read back.
+    void unnamedComponentsRoundTrip() {
+        TSampleRoot original(nullptr);
+        new TSampleItem(&original);
+        auto* second = new TSampleItem(&original);
+        second->FWeight = 3;
+        const QString text = WriteComponentText(&original);
+        QVERIFY2(text.startsWith(QLatin1String("object TSampleRoot\n  Active = False\n")),
+                 qPrintable(text));
+        QCOMPARE(text.count(QLatin1String("\n  object TSampleItem\n")), 2);
+
+        TComponent owner(nullptr);
+        TComponent* copy = ReadComponentText(text, QStringLiteral("written"), nullptr, &owner);
+        QCOMPARE(copy->Name(), QString());
+        QCOMPARE(copy->ComponentCount(), 2);
+        QCOMPARE(qobject_cast<TSampleItem*>(copy->Components(1))->FWeight, 3);
+        QCOMPARE(WriteComponentText(copy), text);
+
+        // A name cleared by the description itself.
+        TComponent other(nullptr);
+        TComponent* renamed =
+            ReadComponentText(QStringLiteral("object S: TSampleRoot\n  Name = ''\nend\n"),
+                              QStringLiteral("renamed"), nullptr, &other);
+        const QString written = WriteComponentText(renamed);
+        TComponent again(nullptr);
+        QCOMPARE(WriteComponentText(
+                     ReadComponentText(written, QStringLiteral("again"), nullptr, &again)),
+                 written);
+    }
+
     void persistenceRules() {
         TSampleRoot root(nullptr);
         root.SetName(QStringLiteral("R"));
@@ -173,9 +203,9 @@ private Q_SLOTS:
         QTest::newRow("not an object") << "thing S: TSampleRoot\nend\n"
                                        << "line 1, column 1"
                                        << "expected 'object'";
-        QTest::newRow("missing colon") << "object S TSampleRoot\nend\n"
-                                       << "line 1, column 10"
-                                       << "expected ':'";
+        QTest::newRow("no class after colon") << "object S: 3\nend\n"
+                                              << "line 1, column 11"
+                                              << "expected a class name after ':'";
         QTest::newRow("missing equals") << head + "  Count 3\nend\n"
                                         << "line 2, column 9"
                                         << "expected '='";
