@@ -3,6 +3,8 @@
 #include "Resources.h"
 
 #include <QtEndian>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace vcl {
@@ -41,10 +43,12 @@ void TFont::SetPitch(TFontPitch Value) {
     }
 }
 int TFont::Size() const {
-    return int(std::lround(-FHeight * 72.0 / 96.0));
+    return int(std::lround(-double(FHeight) * 72.0 / 96.0));
 }
 void TFont::SetSize(int Value) {
-    SetHeight(-int(std::lround(Value * 96.0 / 72.0)));
+    // Clamped: a point size near the int limits has no pixel height that fits.
+    const long pixels = std::lround(Value * 96.0 / 72.0);
+    SetHeight(-int(std::clamp<long>(pixels, -INT_MAX, INT_MAX)));
 }
 void TFont::SetStyle(TFontStyles Value) {
     if (Value != FStyle) {

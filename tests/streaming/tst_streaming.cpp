@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTest>
 
+#include <climits>
+
 using namespace vcl;
 
 class tst_Streaming : public QObject {
@@ -126,6 +128,19 @@ private Q_SLOTS:
         QCOMPARE(WriteComponentText(
                      ReadComponentText(written, QStringLiteral("again"), nullptr, &again)),
                  written);
+    }
+
+    // Point sizes and pixel heights convert both ways without overflow, even at the limits.
+    void fontSizeAtTheLimits() {
+        TFont font;
+        font.SetSize(8);
+        QCOMPARE(font.Height(), -11);
+        font.SetSize(INT_MAX);
+        QCOMPARE(font.Height(), -INT_MAX);
+        font.SetSize(INT_MIN);
+        QCOMPARE(font.Height(), INT_MAX);
+        font.SetHeight(INT_MIN);
+        QCOMPARE(font.Size(), 1610612736);
     }
 
     void persistenceRules() {
