@@ -320,9 +320,13 @@ int main(int argc, char** argv) {
     QCommandLineOption user(QStringLiteral("user"),
                             QStringLiteral("user name the played run types"),
                             QStringLiteral("NAME"), o.User);
-    QCommandLineOption password(QStringLiteral("password"),
-                                QStringLiteral("password the played run types"),
-                                QStringLiteral("TEXT"), o.Password);
+    // A password can also come from the environment, so that it never shows in a process list.
+    if (qEnvironmentVariableIsSet("CORVANE_DEMO_PASSWORD"))
+        o.Password = qEnvironmentVariable("CORVANE_DEMO_PASSWORD");
+    QCommandLineOption password(
+        QStringLiteral("password"),
+        QStringLiteral("password the played run types (default: $CORVANE_DEMO_PASSWORD if set)"),
+        QStringLiteral("TEXT"), o.Password);
     QCommandLineOption pictures(QStringLiteral("pictures"),
                                 QStringLiteral("folder for the pictures"), QStringLiteral("DIR"),
                                 o.Pictures);
