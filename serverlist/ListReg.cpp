@@ -7,8 +7,6 @@
 
 using namespace vcl;
 
-namespace {} // namespace
-
 TListServerDialog::TListServerDialog(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {
     if (auto* OwnerForm = qobject_cast<TForm*>(AOwner))
         FFont->Assign(OwnerForm->Font());

@@ -74,10 +74,10 @@ bool TListServerForm::EnumNet(LPNETRESOURCEA Container, TTreeNode* ParentNode) {
         // the same on every retry: the container ends here.
         if (Result != NO_ERROR && Result != ERROR_NO_MORE_ITEMS)
             break;
-        const auto* Records = reinterpret_cast<NETRESOURCEA*>(Buffer);
+        auto* Records = reinterpret_cast<NETRESOURCEA*>(Buffer);
         const int Delivered = static_cast<int>(Count);
         for (int i = 0; i < Delivered; ++i) {
-            NETRESOURCEA* Record = const_cast<NETRESOURCEA*>(&Records[i]);
+            NETRESOURCEA* Record = &Records[i];
             TTreeNode* Node = ParentNode;
             switch (Record->dwDisplayType) {
             case RESOURCEDISPLAYTYPE_DOMAIN:
