@@ -28,19 +28,24 @@ DWORD DescribedNetwork::load(std::shared_ptr<const DescribedNetworkModel>* model
         *model = m_model;
         return NO_ERROR;
     }
-    const auto cannotRead = [this](int error) {
-        return reportExtendedError(
-            error == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_OPEN_FAILED,
-            m_path + ": cannot read the described network: " + std::strerror(error) +
-                " (expected a readable file named by "
-                "WINNET_DESCRIBED_NETWORK)",
-            std::string(kName));
+    const auto cannotReadBecause = [this](DWORD code, const std::string& why) {
+        return reportExtendedError(code,
+                                   m_path + ": cannot read the described network: " + why +
+                                       " (expected a readable file named by "
+                                       "WINNET_DESCRIBED_NETWORK)",
+                                   std::string(kName));
+    };
+    const auto cannotRead = [&](int error) {
+        return cannotReadBecause(error == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_OPEN_FAILED,
+                                 std::strerror(error));
     };
     struct stat info {};
     if (::stat(m_path.c_str(), &info) != 0)
         return cannotRead(errno);
-    if (!S_ISREG(info.st_mode))
+    if (S_ISDIR(info.st_mode))
         return cannotRead(EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return cannotReadBecause(ERROR_OPEN_FAILED, "not a regular file");
     const FileStamp stamp{m_path, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
     if (m_model && stamp == m_loaded) {
         *model = m_model;

@@ -55,8 +55,29 @@ std::string kindList() {
     return list;
 }
 
+constexpr std::size_t kMaxDepth =
+    64; // deeper nesting than any network has; keeps walks off the stack's end
+
 std::string quoted(std::string_view text) {
     return "'" + std::string(utf8Prefix(text, 60)) + (text.size() > 60 ? "...'" : "'");
+}
+
+// The first character of text, whole (the line was checked to be UTF-8).
+std::string_view firstCharacter(std::string_view text) {
+    if (text.empty())
+        return text;
+    const auto lead = static_cast<unsigned char>(text.front());
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    return text.substr(0, length);
+}
+
+// Names and values are shown and compared as text: a control character (a NUL above all,
+// which would end the name early) has no place in them.
+std::optional<unsigned> controlCharacter(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return static_cast<unsigned char>(c);
+    return std::nullopt;
 }
 
 // Splits one line into its words: bare runs of non-spaces, or double-quoted
@@ -102,6 +123,9 @@ public:
             const std::size_t end = std::min(m_rest.find(' '), m_rest.size());
             std::string word(m_rest.substr(0, end));
             m_rest.remove_prefix(end);
+            if (const auto c = controlCharacter(word))
+                fail("expected no control characters in " + described(what, of) +
+                     ", found character #" + std::to_string(*c));
             return word;
         }
         std::string word;
@@ -124,7 +148,10 @@ public:
         m_rest.remove_prefix(i);
         if (!m_rest.empty() && m_rest.front() != ' ')
             fail("expected a space after the closing double quote, found " +
-                 quoted(m_rest.substr(0, 1)));
+                 quoted(firstCharacter(m_rest)));
+        if (const auto c = controlCharacter(word))
+            fail("expected no control characters in " + described(what, of) +
+                 ", found character #" + std::to_string(*c));
         return word;
     }
 
@@ -206,9 +233,14 @@ void parseAttribute(LineScanner& scanner, Entry& entry) {
         entry.usageGiven = true;
     } else if (key == "open-error")
         entry.listing.openError = parseNumber(scanner, key, value);
-    else if (key == "enum-error")
+    else if (key == "enum-error") {
         entry.listing.failure.error = parseNumber(scanner, key, value);
-    else if (key == "enum-error-after")
+        // ERROR_MORE_DATA asks the caller for a larger buffer: as a listing's failure it
+        // would make a caller that follows the contract ask again without end.
+        if (entry.listing.failure.error == ERROR_MORE_DATA)
+            scanner.fail("expected an enum-error other than 234 (ERROR_MORE_DATA), which "
+                         "only a record too large for the caller's buffer gives");
+    } else if (key == "enum-error-after")
         entry.listing.failure.after = parseNumber(scanner, key, value);
     else
         scanner.fail("expected one of the attributes comment, display, type, usage, open-error, "
@@ -234,6 +266,7 @@ Entry parseLine(std::string_view text, std::size_t line, std::size_t indent,
     r.usage = kind->usage;
     r.type = kind->type;
     r.provider = provider;
+    entry.listing.failure.provider = provider;
     r.remoteName = scanner.name("a name after", word);
     if (r.remoteName.empty())
         scanner.fail("expected a name after " + std::string(word) + ", found \"\"");
@@ -247,6 +280,9 @@ std::vector<Entry> parseEntries(std::string_view text, std::string_view provider
     std::vector<std::size_t> open; // the chain of entries the next line may lie in
     std::optional<std::size_t> topIndent;
     std::size_t lineNumber = 0;
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark))
+        text.remove_prefix(byteOrderMark.size());
     while (!text.empty()) {
         ++lineNumber;
         const std::size_t newline = text.find('\n');
@@ -266,6 +302,9 @@ std::vector<Entry> parseEntries(std::string_view text, std::string_view provider
 
         while (!open.empty() && entries[open.back()].indent >= indent)
             open.pop_back();
+        if (open.size() >= kMaxDepth)
+            throw ParseError{lineNumber, "expected lines nested at most " +
+                                             std::to_string(kMaxDepth) + " deep"};
         Entry entry = parseLine(line, lineNumber, indent, provider);
         std::optional<std::size_t>& siblingsIndent =
             open.empty() ? topIndent : entries[open.back()].childIndent;
@@ -293,7 +332,8 @@ std::vector<Entry> parseEntries(std::string_view text, std::string_view provider
     return entries;
 }
 
-std::shared_ptr<DescribedNetworkModel> buildModel(std::vector<Entry>& entries) {
+std::shared_ptr<DescribedNetworkModel> buildModel(std::vector<Entry>& entries,
+                                                  std::string_view provider) {
     auto model = std::make_shared<DescribedNetworkModel>();
     std::size_t containerCount = 0;
     for (const Entry& entry : entries)
@@ -305,6 +345,10 @@ std::shared_ptr<DescribedNetworkModel> buildModel(std::vector<Entry>& entries) {
         Entry& entry = entries[i];
         if (!entry.resource.isContainer())
             continue;
+        // Opened by its name alone, it would be taken for the provider's own top.
+        if (entry.resource.remoteName == provider)
+            throw ParseError{entry.line, "expected a container name other than the provider's " +
+                                             quoted(provider)};
         const auto [it, added] =
             model->containers.try_emplace(entry.resource.remoteName, std::move(entry.listing));
         if (!added) {
@@ -332,7 +376,7 @@ DescribedNetworkParse parseDescribedNetwork(std::string_view text, std::string_v
                                             std::string_view provider) {
     try {
         std::vector<Entry> entries = parseEntries(text, provider);
-        return {buildModel(entries), {}};
+        return {buildModel(entries, provider), {}};
     } catch (const ParseError& error) {
         return {nullptr,
                 std::string(sourceName) + ":" + std::to_string(error.line) + ": " + error.message};

@@ -1,5 +1,7 @@
 #include "Enumeration.h"
 
+#include "LastError.h"
+
 namespace winnet {
 
 Enumeration::~Enumeration() = default;
@@ -19,6 +21,9 @@ ListEnumeration::ListEnumeration(std::vector<Resource> records, Filter filter) :
 }
 
 DWORD ListEnumeration::peek(const Resource** resource) {
+    if (m_failure.error == ERROR_EXTENDED_ERROR && m_delivered >= m_failure.after)
+        return reportExtendedError(ERROR_UNEXP_NET_ERR, "listing fails, as configured",
+                                   m_failure.provider);
     if (m_failure.error != NO_ERROR && m_delivered >= m_failure.after)
         return m_failure.error;
     if (m_next >= m_records.size())

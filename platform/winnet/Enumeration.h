@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace winnet {
@@ -25,6 +26,7 @@ public:
 struct ListingFailure {
     DWORD error = NO_ERROR;
     std::size_t after = 0;
+    std::string provider; // named by an ERROR_EXTENDED_ERROR
 };
 
 // Lists the records of a span that something else keeps alive (a described

@@ -33,6 +33,8 @@ DWORD openEnumeration(DWORD scope, DWORD type, DWORD usage, const NETRESOURCEA* 
     if ((type & ~kKnownTypes) != 0 || (usage & ~kKnownUsages) != 0)
         return ERROR_INVALID_PARAMETER;
     const Filter filter(type, usage);
+    if (container && scope != RESOURCE_GLOBALNET)
+        return ERROR_INVALID_PARAMETER;
     switch (scope) {
     case RESOURCE_CONNECTED:
     case RESOURCE_REMEMBERED:

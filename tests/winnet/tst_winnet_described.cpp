@@ -47,6 +47,9 @@ void tst_WinNetDescribed::acceptedForms_data() {
     QTest::addColumn<QByteArray>("records");
 
     QTest::newRow("empty file") << QByteArray() << QByteArray();
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF"
+                                                   "domain A\n")
+                                     << QByteArray("display=1 usage=2 type=0 [A]\n");
     QTest::newRow("comments, blank lines, CRLF")
         << QByteArray(
                "# a network\r\n\r\n   # indented comment\r\ndomain A\r\n    server \\\\A1\r\n")
@@ -179,6 +182,31 @@ void tst_WinNetDescribed::malformedFilesAreRefused_data() {
     QTest::newRow("encoded surrogate")
         << QByteArray("domain \xED\xA0\x80\n")
         << QStringLiteral("1: expected UTF-8 text, found an invalid byte at column 8");
+    QTest::newRow("text after a quote, not ASCII")
+        << QByteArray("domain \"A\"\xC3\xA9 comment=x\n")
+        << QStringLiteral("1: expected a space after the closing double quote, found '\u00e9'");
+    QTest::newRow("NUL in a name")
+        << QByteArray("domain \"A") + '\0' + QByteArray("B\"\n    server \\\\X\n")
+        << QStringLiteral("1: expected no control characters in a name after domain, found "
+                          "character #0");
+    QTest::newRow("control character in a value")
+        << QByteArray("domain A comment=a\x1b[2J\n")
+        << QStringLiteral("1: expected no control characters in a value for comment, found "
+                          "character #27");
+    QTest::newRow("listing fails with ERROR_MORE_DATA")
+        << QByteArray("domain A enum-error=234\n")
+        << QStringLiteral("1: expected an enum-error other than 234 (ERROR_MORE_DATA), which "
+                          "only a record too large for the caller's buffer gives");
+    // Opened by name, such a container would list the provider's top again, without end.
+    QTest::newRow("container named after the provider")
+        << QByteArray("network \"Described Network\"\n    server \\\\X\n")
+        << QStringLiteral("1: expected a container name other than the provider's 'Described "
+                          "Network'");
+    QByteArray deep;
+    for (int level = 0; level < 65; ++level)
+        deep += QByteArray(level, ' ') + "generic G" + QByteArray::number(level) + "\n";
+    QTest::newRow("nested too deep")
+        << deep << QStringLiteral("65: expected lines nested at most 64 deep");
 }
 
 void tst_WinNetDescribed::malformedFilesAreRefused() {

@@ -64,6 +64,7 @@ private slots:
     void containerRecordsAreOpenedByName();
     void containerThatCannotBeOpened();
     void listingThatFailsPartWay();
+    void containerGoesWithTheGlobalScopeOnly();
     void oddShapesWalkLikeTheServerList();
     void namesSurviveByteForByte();
     void fileIsReadAgainWhenItChanges();
@@ -451,7 +452,9 @@ void tst_WinNetEnumeration::listingThatFailsPartWay() {
                                  "    server \\\\LAB2\n"
                                  "    server \\\\LAB3\n"
                                  "domain FIRST enum-error=1222\n"
-                                 "    server \\\\NEVER\n");
+                                 "    server \\\\NEVER\n"
+                                 "domain EXTENDED enum-error=1208\n"
+                                 "    server \\\\UNSEEN\n");
     ContainerRecord lab(recordOf({}, "LAB"));
     HANDLE handle = nullptr;
     QCOMPARE(WNetOpenEnumA(RESOURCE_GLOBALNET, 0, 0, lab.get(), &handle), NO_ERROR);
@@ -474,6 +477,28 @@ void tst_WinNetEnumeration::listingThatFailsPartWay() {
     size = sizeof buffer;
     QCOMPARE(WNetEnumResourceA(handle, &count, buffer, &size), ERROR_NO_NETWORK);
     QCOMPARE(WNetCloseEnum(handle), NO_ERROR);
+
+    // ERROR_EXTENDED_ERROR comes with the error behind it.
+    ContainerRecord extended(recordOf({}, "EXTENDED"));
+    QCOMPARE(WNetOpenEnumA(RESOURCE_GLOBALNET, 0, 0, extended.get(), &handle), NO_ERROR);
+    count = WNET_ALL_RECORDS;
+    size = sizeof buffer;
+    QCOMPARE(WNetEnumResourceA(handle, &count, buffer, &size), ERROR_EXTENDED_ERROR);
+    QCOMPARE(lastExtendedError(),
+             QStringLiteral("%1|listing fails, as configured|Described Network")
+                 .arg(ERROR_UNEXP_NET_ERR));
+    QCOMPARE(WNetCloseEnum(handle), NO_ERROR);
+}
+
+void tst_WinNetEnumeration::containerGoesWithTheGlobalScopeOnly() {
+    DescribedNetworkFile network(kOffice);
+    ContainerRecord alpha(recordOf({}, "ALPHA"));
+    HANDLE handle = nullptr;
+    for (const DWORD scope : {RESOURCE_CONNECTED, RESOURCE_REMEMBERED, RESOURCE_CONTEXT}) {
+        handle = reinterpret_cast<HANDLE>(0x1234);
+        QCOMPARE(WNetOpenEnumA(scope, 0, 0, alpha.get(), &handle), ERROR_INVALID_PARAMETER);
+        QCOMPARE(handle, HANDLE(nullptr));
+    }
 }
 
 void tst_WinNetEnumeration::oddShapesWalkLikeTheServerList() {
