@@ -157,8 +157,9 @@ void TDatabase::Open() {
         throw;
     }
     QSqlDatabase::removeDatabase(name);
-    // A message is one line; drivers write several. The password goes before the blanks change.
-    failure = HideSecret(failure, settings.Password).simplified();
+    // A message is one line; drivers write several. The password is looked for before the
+    // blanks change.
+    failure = DriverReason(failure, settings.Password).simplified();
     if (failure.isEmpty())
         failure = QStringLiteral("the driver gave no reason");
     QStringList login;
@@ -168,10 +169,9 @@ void TDatabase::Open() {
         login << QStringLiteral("user '%1'").arg(settings.User);
     const String as =
         login.isEmpty() ? String() : QStringLiteral(" (%1)").arg(login.join(QStringLiteral(", ")));
-    throw EDatabaseError(HideSecret(
+    throw EDatabaseError(
         QStringLiteral("Cannot connect %1 to the %2 server %3%4: %5")
-            .arg(DisplayName(), FDriverName.toUpper(), ServerText(settings.Server), as, failure),
-        settings.Password));
+            .arg(DisplayName(), FDriverName.toUpper(), ServerText(settings.Server), as, failure));
 }
 
 void TDatabase::Close() {

@@ -29,6 +29,15 @@ void CheckCarriable(const char* Name, const String& Value) {
                                  .arg(QLatin1String(Name)));
 }
 
+// Qt's ODBC driver reads a connection string with ".dsn" in it as "FILEDSN=<string>".
+void RefuseFileDsnText(const char* Name, const String& Value) {
+    if (Value.contains(QLatin1String(".dsn"), Qt::CaseInsensitive))
+        throw EDatabaseError(QStringLiteral("%1 contains \".dsn\", which Qt's ODBC driver takes "
+                                            "for a file data source: it cannot be passed to the "
+                                            "FreeTDS ODBC driver")
+                                 .arg(QLatin1String(Name)));
+}
+
 [[noreturn]] void RefuseBrace(const char* Name, const char* Why) {
     throw EDatabaseError(QStringLiteral("%1 contains \"}\"%2, which cannot be passed to the "
                                         "FreeTDS ODBC driver without changing the connection")
@@ -95,6 +104,10 @@ TLoginSettings LoginSettingsFromParams(const TStrings& Params) {
     s.Database = Param(Params, DbParams::DatabaseName);
     s.User = Param(Params, DbParams::UserName);
     s.Password = Param(Params, DbParams::Password);
+    // No driver can carry a NUL: each would cut the value short, or fail without naming it.
+    CheckCarriable(DbParams::DatabaseName, s.Database);
+    CheckCarriable(DbParams::UserName, s.User);
+    CheckCarriable(DbParams::Password, s.Password);
     s.ClientCharset = CharsetOfLanguageDriver(Param(Params, DbParams::LangDriver));
     s.TdsVersion = Param(Params, DbParams::TdsVersion).trimmed();
     if (s.TdsVersion.isEmpty())
@@ -154,6 +167,7 @@ String FreeTdsConnectionString(const TLoginSettings& Settings, const String& Dri
     String text;
     for (const Item& item : items) {
         CheckCarriable(item.Param, item.Value);
+        RefuseFileDsnText(item.Param, item.Value);
         if (item.Value.contains(QLatin1Char('}')))
             RefuseBrace(item.Param, "");
         text += Attribute(item.Key, item.Value);
@@ -163,6 +177,7 @@ String FreeTdsConnectionString(const TLoginSettings& Settings, const String& Dri
     // no "=" follows that "}".
     const String& password = Settings.Password;
     CheckCarriable(DbParams::Password, password);
+    RefuseFileDsnText(DbParams::Password, password);
     if (password.contains(QStringLiteral("};")))
         RefuseBrace(DbParams::Password, " followed by \";\"");
     const qsizetype brace = password.indexOf(QLatin1Char('}'));
@@ -171,9 +186,9 @@ String FreeTdsConnectionString(const TLoginSettings& Settings, const String& Dri
     return text + Attribute("PWD", password);
 }
 
-String HideSecret(String Text, const String& Secret) {
-    if (!Secret.isEmpty())
-        Text.replace(Secret, QStringLiteral("********"));
+String DriverReason(const String& Text, const String& Password) {
+    if (!Password.isEmpty() && Text.contains(Password))
+        return QStringLiteral("(the driver's reason is withheld: it quotes the password)");
     return Text;
 }
 

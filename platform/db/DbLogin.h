@@ -60,10 +60,14 @@ DB_EXPORT String FreeTdsDriver();
 // at the first "};", and FreeTDS does not undo doubled braces), so no doubling can be right for
 // both. Values are therefore passed as they are and the password goes last: a "}" is refused in
 // every other value, and in the password wherever either reader could take what follows it as
-// another attribute. Raises EDatabaseError naming the parameter, never showing its value.
+// another attribute. Qt's ODBC driver takes a connection string holding ".dsn" anywhere for a
+// file data source name, so that text is refused in every value too. Raises EDatabaseError
+// naming the parameter, never showing its value.
 DB_EXPORT String FreeTdsConnectionString(const TLoginSettings& Settings, const String& Driver);
 
-// Text with every occurrence of Secret replaced, for messages that quote a driver.
-DB_EXPORT String HideSecret(String Text, const String& Secret);
+// A driver's reason for a failed login, fit to show: withheld whole when it quotes the
+// password. Masking only the password would leave its place, and so often the password
+// itself, readable from the text around it.
+DB_EXPORT String DriverReason(const String& Text, const String& Password);
 
 } // namespace vcl

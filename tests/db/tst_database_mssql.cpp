@@ -136,6 +136,9 @@ private Q_SLOTS:
         QTest::newRow("password: brace and semicolon") << "sa"
                                                        << "a};Port=1"
                                                        << "PASSWORD";
+        QTest::newRow("password: .dsn, which Qt reads as a file data source") << "sa"
+                                                                              << "my.dsnSecret"
+                                                                              << "PASSWORD";
     }
     void valuesThatWouldChangeTheConnectionAreRefused() {
         QFETCH(QString, user);

@@ -158,6 +158,14 @@ private Q_SLOTS:
         QTest::newRow("tds version") << "TDS VERSION"
                                      << "7.4};x"
                                      << "expected a protocol";
+        QTest::newRow(".dsn in the password") << "PASSWORD"
+                                              << "my.DSNsecret"
+                                              << "PASSWORD contains \".dsn\"";
+        QTest::newRow(".dsn in the database") << "DATABASE NAME"
+                                              << "acct.dsn"
+                                              << "DATABASE NAME contains \".dsn\"";
+        QTest::newRow("NUL in the user name")
+            << "USER NAME" << QString::fromUtf16(u"s\0a", 3) << "USER NAME contains a NUL";
         QTest::newRow("language driver") << "LANGDRIVER"
                                          << "DBCYRIL0"
                                          << "expected DBWINWE0 or DBWINUS0";
@@ -185,10 +193,15 @@ private Q_SLOTS:
         QCOMPARE(CharsetOfLanguageDriver(""), QString());
     }
 
-    void secretsAreHidden() {
-        QCOMPARE(HideSecret("login as sa with s3cr;t failed: s3cr;t", "s3cr;t"),
-                 QStringLiteral("login as sa with ******** failed: ********"));
-        QCOMPARE(HideSecret("nothing to hide", ""), QStringLiteral("nothing to hide"));
+    // A driver's text that quotes the password is withheld whole: masking the password where
+    // it stands ("SQL ********" for "Server") would tell it from the text around it.
+    void driverReasonsNeverQuoteThePassword() {
+        const QString withheld =
+            QStringLiteral("(the driver's reason is withheld: it quotes the password)");
+        QCOMPARE(DriverReason("login as sa with s3cr;t failed", "s3cr;t"), withheld);
+        QCOMPARE(DriverReason("[FreeTDS][SQL Server]Unable to connect", "Server"), withheld);
+        QCOMPARE(DriverReason("Unable to connect", "s3cr;t"), QStringLiteral("Unable to connect"));
+        QCOMPARE(DriverReason("nothing to hide", ""), QStringLiteral("nothing to hide"));
     }
 
     void theInstalledDriverIsFound() {
