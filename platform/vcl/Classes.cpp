@@ -55,10 +55,15 @@ TComponent::~TComponent() {
         FOwner->RemoveComponent(this);
 }
 
+// Both sides of each request are told, once each, after every list has let go of this one.
 void TComponent::NotifyRemoval() {
-    while (!FFreeNotifies.isEmpty()) {
-        TComponent* other = FFreeNotifies.takeLast();
+    while (!FFreeNotifies.isEmpty() || !FFreeNotifyOf.isEmpty()) {
+        TComponent* other =
+            FFreeNotifies.isEmpty() ? FFreeNotifyOf.takeLast() : FFreeNotifies.takeLast();
+        FFreeNotifies.removeAll(other);
+        FFreeNotifyOf.removeAll(other);
         other->FFreeNotifies.removeAll(this);
+        other->FFreeNotifyOf.removeAll(this);
         other->Notification(this, opRemove);
     }
 }
@@ -159,19 +164,17 @@ void TComponent::DestroyComponents() {
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
-    if (!AComponent || AComponent == this)
+    if (!AComponent || AComponent == this || FFreeNotifies.contains(AComponent))
         return;
-    if (!FFreeNotifies.contains(AComponent))
-        FFreeNotifies.append(AComponent);
-    if (!AComponent->FFreeNotifies.contains(this))
-        AComponent->FFreeNotifies.append(this);
+    FFreeNotifies.append(AComponent);
+    AComponent->FFreeNotifyOf.append(this);
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
     if (!AComponent)
         return;
     FFreeNotifies.removeAll(AComponent);
-    AComponent->FFreeNotifies.removeAll(this);
+    AComponent->FFreeNotifyOf.removeAll(this);
 }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
@@ -317,10 +320,13 @@ int TStrings::IndexOf(const String& S) const {
     return -1;
 }
 
+// Only NAME=value lines have a name: a line without "=" never matches, not even "".
 int TStrings::IndexOfName(const String& Name) const {
-    for (int i = 0; i < FItems.size(); ++i)
-        if (Names(i).compare(Name, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < FItems.size(); ++i) {
+        const int eq = FItems[i].indexOf(QLatin1Char('='));
+        if (eq >= 0 && QStringView(FItems[i]).left(eq).compare(Name, Qt::CaseInsensitive) == 0)
             return i;
+    }
     return -1;
 }
 

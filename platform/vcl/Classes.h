@@ -83,7 +83,8 @@ public:
     void DestroyComponents();
 
     // AComponent is told (Notification with opRemove) when this component is destroyed,
-    // and the other way round.
+    // and the other way round. Removing it takes back this request only: a request the other
+    // component made of this one stays.
     void FreeNotification(TComponent* AComponent);
     void RemoveFreeNotification(TComponent* AComponent);
 
@@ -117,7 +118,8 @@ private:
     TComponent* FOwner = nullptr;
     String FName;
     QList<TComponent*> FComponents;
-    QList<TComponent*> FFreeNotifies;
+    QList<TComponent*> FFreeNotifies; // to be told when this one goes
+    QList<TComponent*> FFreeNotifyOf; // whose FFreeNotifies hold this one
     TComponentStates FComponentState;
     int FDesignLeft = 0;
     int FDesignTop = 0;

@@ -21,11 +21,10 @@ public:
 
 private:
     [[noreturn]] void Fail(const QString& what, Location at) const {
-        throw EReadError(QStringLiteral("%1, line %2, column %3: %4")
-                             .arg(FSource)
-                             .arg(at.Line)
-                             .arg(at.Column)
-                             .arg(what));
+        // One arg() call: a "%1" in the source name must not take the place of the line.
+        throw EReadError(
+            QStringLiteral("%1, line %2, column %3: %4")
+                .arg(FSource, QString::number(at.Line), QString::number(at.Column), what));
     }
     [[noreturn]] void Fail(const QString& what) const { Fail(what, Here()); }
 

@@ -102,7 +102,8 @@ public:
 
 private:
     QString Where(Location at) const {
-        return QStringLiteral("%1, line %2, column %3: ").arg(FSource).arg(at.Line).arg(at.Column);
+        return QStringLiteral("%1, line %2, column %3: ")
+            .arg(FSource, QString::number(at.Line), QString::number(at.Column));
     }
     [[noreturn]] void Fail(const QString& what, Location at) const {
         throw EReadError(Where(at) + what);
@@ -122,6 +123,7 @@ private:
     // A second instance of a form gets a name of its own, as the class library does.
     void NameRoot(const Object& tree) {
         FLast = tree.where;
+        FDescribedRootName = tree.name;
         QString name = tree.name;
         if (TComponent* owner = FRoot->Owner()) {
             for (int n = 1; owner->FindComponent(name) && owner->FindComponent(name) != FRoot; ++n)
@@ -284,8 +286,8 @@ private:
         if (type.flags() & QMetaType::PointerToQObject) {
             const QMetaObject* cls = type.metaObject();
             if (cls && cls->inherits(&TComponent::staticMetaObject)) {
-                if (v.kind != Value::Ident || v.text.contains(QLatin1Char('.')))
-                    WrongKind(p, QStringLiteral("the name of a component"));
+                if (v.kind != Value::Ident || v.text.count(QLatin1Char('.')) > 1)
+                    WrongKind(p, QStringLiteral("the name of a component, or Owner.Name"));
                 FReferences.append({target, prop, v.text, v.where});
                 return;
             }
@@ -346,13 +348,35 @@ private:
              at);
     }
 
+    static bool SameName(const QString& a, const QString& b) {
+        return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+    }
+
+    // A component of this description by its name (the root also by the name the description
+    // gives it, should it have been renamed), or Owner.Name: a component of another root that
+    // shares this root's owner.
+    TComponent* FindReferenced(const QString& name) const {
+        if (const qsizetype dot = name.indexOf(QLatin1Char('.')); dot >= 0) {
+            const QString ownerName = name.left(dot);
+            TComponent* owner = nullptr;
+            if (SameName(ownerName, FRoot->Name()) || SameName(ownerName, FDescribedRootName))
+                owner = FRoot;
+            else if (TComponent* common = FRoot->Owner())
+                owner = common->FindComponent(ownerName);
+            return owner ? owner->FindComponent(name.mid(dot + 1)) : nullptr;
+        }
+        if (TComponent* own = FRoot->FindComponent(name))
+            return own;
+        if (SameName(name, FRoot->Name()) || SameName(name, FDescribedRootName))
+            return FRoot;
+        return nullptr;
+    }
+
     void ResolveReferences() {
         for (const PendingReference& r : std::as_const(FReferences)) {
             if (!r.target)
                 continue;
-            TComponent* found = r.name.compare(FRoot->Name(), Qt::CaseInsensitive) == 0
-                                    ? FRoot.data()
-                                    : FRoot->FindComponent(r.name);
+            TComponent* found = FindReferenced(r.name);
             if (!found)
                 Fail(QStringLiteral("no component named %1 for %2: expected the name of a "
                                     "component in this description")
@@ -374,6 +398,7 @@ private:
 
     QString FSource;
     QPointer<TComponent> FRoot;
+    QString FDescribedRootName;
     QPointer<TComponent> FCreatedRoot;
     QList<QPointer<TComponent>> FCreated;
     QList<PendingReference> FReferences;

@@ -83,8 +83,9 @@ private:
                 QObject* held = value.value<QObject*>();
                 const QMetaObject* cls = type.metaObject();
                 if (cls && cls->inherits(&TComponent::staticMetaObject)) {
-                    if (auto* ref = qobject_cast<TComponent*>(held); ref && !ref->Name().isEmpty())
-                        Line(indent, name + QStringLiteral(" = ") + ref->Name());
+                    if (const QString ref = ReferenceText(qobject_cast<TComponent*>(held), name);
+                        !ref.isEmpty())
+                        Line(indent, name + QStringLiteral(" = ") + ref);
                 } else if (held) {
                     WriteProperties(held, name + QLatin1Char('.'), indent);
                 }
@@ -119,6 +120,26 @@ private:
             for (const Defined& d : defs.defs)
                 WriteDefined(indent, prefix + d.name, d.write());
         }
+    }
+
+    // How a description names a referenced component: by its name when it belongs to this
+    // description, as Owner.Name when it belongs to another named root. Empty: nothing a
+    // reader could find again, so nothing is written.
+    QString ReferenceText(TComponent* ref, const QString& property) const {
+        if (!ref || ref->Name().isEmpty())
+            return {};
+        if (ref == FRoot) {
+            if (FRoot->FindComponent(ref->Name()))
+                throw EWriteError(QStringLiteral("%1 refers to %2, the root, whose name one of its "
+                                                 "components has too: expected distinct names")
+                                      .arg(property, ref->Name()));
+            return ref->Name();
+        }
+        if (ref->Owner() == FRoot)
+            return ref->Name();
+        if (ref->Owner() && !ref->Owner()->Name().isEmpty())
+            return ref->Owner()->Name() + QLatin1Char('.') + ref->Name();
+        return {};
     }
 
     // Text of a simple value; a null string means "not written" (an empty string property).

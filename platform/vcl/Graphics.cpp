@@ -30,9 +30,12 @@ void TFont::SetHeight(int Value) {
         Q_EMIT Changed();
     }
 }
+// A font always has a face: no name means the default one. An empty name would not even be
+// written to a description, which would then read back with the default face.
 void TFont::SetName(const String& Value) {
-    if (Value != FName) {
-        FName = Value;
+    const String& face = Value.isEmpty() ? DefaultName : Value;
+    if (face != FName) {
+        FName = face;
         Q_EMIT Changed();
     }
 }

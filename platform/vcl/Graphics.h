@@ -48,7 +48,8 @@ private:
     TFontCharset FCharset = DEFAULT_CHARSET;
     TColor FColor = clWindowText;
     int FHeight = -11;
-    String FName = QStringLiteral("MS Sans Serif");
+    static inline const String DefaultName = QStringLiteral("MS Sans Serif");
+    String FName = DefaultName;
     TFontPitch FPitch = fpDefault;
     TFontStyles FStyle;
 };

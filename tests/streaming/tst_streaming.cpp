@@ -131,7 +131,7 @@ private Q_SLOTS:
     }
 
     // Point sizes and pixel heights convert both ways without overflow, even at the limits.
-    void fontSizeAtTheLimits() {
+    void fontSizeAndNameAtTheLimits() {
         TFont font;
         font.SetSize(8);
         QCOMPARE(font.Height(), -11);
@@ -141,6 +141,11 @@ private Q_SLOTS:
         QCOMPARE(font.Height(), INT_MAX);
         font.SetHeight(INT_MIN);
         QCOMPARE(font.Size(), 1610612736);
+
+        // No name is the default face, so the font reads back as it was written.
+        font.SetName(QStringLiteral("Arial"));
+        font.SetName(QString());
+        QCOMPARE(font.Name(), QStringLiteral("MS Sans Serif"));
     }
 
     void persistenceRules() {
@@ -174,7 +179,69 @@ private Q_SLOTS:
         QCOMPARE(link->Target(), nullptr);
         QCOMPARE(root.Item1, nullptr); // the owner's field is cleared too
         QCOMPARE(root.ComponentCount(), 0);
+
+        // Requests both ways; taking back one keeps the other.
+        auto* other = new TSampleItem(nullptr);
+        link->SetTarget(other);        // the link is told when the item goes
+        link->FreeNotification(other); // and the item when the link goes
+        link->RemoveFreeNotification(other);
+        delete other;
+        QCOMPARE(link->Target(), nullptr);
         delete link;
+    }
+
+    // A reference names a component the reader can find again: its own, the root (also once
+    // renamed), or Owner.Name of another root with the same owner; anything else is not written.
+    void referencesReadBackToTheSameComponent() {
+        TComponent app(nullptr);
+        auto* first = new TSampleRoot(&app);
+        first->SetName(QStringLiteral("R1"));
+        auto* item = new TSampleItem(first);
+        item->SetName(QStringLiteral("Item1"));
+        auto* second = new TSampleRoot(&app);
+        second->SetName(QStringLiteral("R2"));
+        auto* link = new TSampleLink(second);
+        link->SetName(QStringLiteral("Link1"));
+        link->SetTarget(item);
+        const QString text = WriteComponentText(second);
+        QVERIFY2(text.contains(QLatin1String("    Target = R1.Item1\n")), qPrintable(text));
+        auto* copy = qobject_cast<TSampleRoot*>(
+            ReadComponentText(text, QStringLiteral("R2"), nullptr, &app));
+        QCOMPARE(copy->Name(), QStringLiteral("R2_1"));
+        QCOMPARE(copy->Link1->Target(), item);
+
+        TSampleItem loose(nullptr);
+        loose.SetName(QStringLiteral("Loose"));
+        link->SetTarget(&loose);
+        QVERIFY(!WriteComponentText(second).contains(QLatin1String("Target")));
+        link->SetTarget(nullptr);
+
+        // A second instance of a description that names its own root.
+        const QString selfText = QStringLiteral(
+            "object Item9: TSampleItem\n  object L: TSampleLink\n    Target = Item9\n  end\nend\n");
+        ReadComponentText(selfText, QStringLiteral("self"), nullptr, &app);
+        TComponent* again = ReadComponentText(selfText, QStringLiteral("self"), nullptr, &app);
+        QCOMPARE(again->Name(), QStringLiteral("Item9_1"));
+        QCOMPARE(qobject_cast<TSampleLink*>(again->FindComponent(QStringLiteral("L")))->Target(),
+                 again);
+
+        // The root and one of its components of the same name: a reference would be ambiguous.
+        TSampleItem same(nullptr);
+        same.SetName(QStringLiteral("Same"));
+        (new TSampleItem(&same))->SetName(QStringLiteral("Same"));
+        auto* toRoot = new TSampleLink(&same);
+        toRoot->SetTarget(&same);
+        QVERIFY_THROWS_EXCEPTION(EWriteError, WriteComponentText(&same));
+
+        // Error locations survive a source name with "%1" in it.
+        try {
+            ReadComponentText(QStringLiteral("object S: TSampleRoot\n"), QStringLiteral("f%1%2"),
+                              nullptr, &app);
+            QFAIL("accepted");
+        } catch (const EReadError& e) {
+            QVERIFY2(e.Message().startsWith(QLatin1String("f%1%2, line 2, column 1: ")),
+                     qPrintable(e.Message()));
+        }
     }
 
     void ownerFreesWhatItOwns() {
@@ -332,6 +399,14 @@ private Q_SLOTS:
         QCOMPARE(params.ToStringList(), QStringList{"USER NAME=sa"});
         QCOMPARE(String(params.Values[QStringLiteral("USER NAME")]), QStringLiteral("sa"));
         QCOMPARE(String(params.Values[QStringLiteral("PASSWORD")]), QString());
+
+        // A line without "=" has no name, not even an empty one.
+        TStringList lines;
+        lines.Add(QStringLiteral("hello"));
+        lines.Add(QStringLiteral("K=v"));
+        QCOMPARE(String(lines.Values[QString()]), QString());
+        lines.Values[QString()] = QStringLiteral("x");
+        QCOMPARE(lines.ToStringList(), (QStringList{"hello", "K=v", "=x"}));
     }
 };
 
