@@ -4,8 +4,10 @@
 #include <vcl/Registry.h>
 
 #include <QCoreApplication>
+#include <QFileDevice>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace vcl;
@@ -26,10 +28,13 @@ Looks at and edits the current user's registry hive (HKEY_CURRENT_USER).
 Key paths use backslashes (Software\Vendor\App) and start at HKEY_CURRENT_USER; a leading
 "HKEY_CURRENT_USER\" is accepted, and an omitted or empty KEY is the root. NAME "" is the
 key's default value.
-Exit status: 0 done, 1 no such key or value, 2 wrong usage, 3 the hive failed.
+Key names that could be misread (with quotes, brackets, backslashes, control characters,
+leading "@" or spaces at either end) are printed in double quotes like values.
+Exit status: 0 done, 1 no such key or value, 2 wrong usage, 3 the hive failed, 4 the output
+could not be written.
 )";
 
-enum ExitCode { Done = 0, NotFound = 1, WrongUsage = 2, HiveFailed = 3 };
+enum ExitCode { Done = 0, NotFound = 1, WrongUsage = 2, HiveFailed = 3, OutputFailed = 4 };
 
 QTextStream& Out() {
     static QTextStream out(stdout);
@@ -56,11 +61,6 @@ QString KeyPath(QString Key) {
     while (Key.endsWith(QLatin1Char('\\')))
         Key.chop(1);
     return Key;
-}
-
-QString FullName(const QString& Path) {
-    return Path.isEmpty() ? RootKeyName(HKEY_CURRENT_USER)
-                          : RootKeyName(HKEY_CURRENT_USER) + QLatin1Char('\\') + Path;
 }
 
 // A string in double quotes, with backslash escapes for what would break the line.
@@ -93,6 +93,46 @@ QString Quote(const QString& S) {
     return q + QLatin1Char('"');
 }
 
+// Whether C can stand in a printed key name as it is: not what ends a line or looks like
+// whitespace, nor a separator, quote or bracket of the output.
+bool PlainInKeyName(char32_t C) {
+    switch (QChar::category(C)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return false;
+    default:
+        break;
+    }
+    if (C == U' ')
+        return true;
+    return !QChar::isSpace(C) && C != U'\\' && C != U'"' && C != U'[' && C != U']';
+}
+
+// A key name as printed: as it is when it cannot be misread, else quoted like a value, so that
+// a name can never end a line, close a section header, pass for a value or hide a separator.
+QString KeyName(const QString& Name) {
+    const auto chars = Name.toUcs4(); // whole characters, not UTF-16 halves
+    const bool plain = !Name.isEmpty() && Name.isValidUtf16() &&
+                       !Name.startsWith(QLatin1Char('@')) && !Name.startsWith(QLatin1Char(' ')) &&
+                       !Name.endsWith(QLatin1Char(' ')) &&
+                       std::all_of(chars.begin(), chars.end(), PlainInKeyName);
+    return plain ? Name : Quote(Name);
+}
+
+// The full name of the key at Path, each key name printed as KeyName() prints it.
+QString FullName(const QString& Path) {
+    QString name = RootKeyName(HKEY_CURRENT_USER);
+    if (!Path.isEmpty())
+        for (const QString& key : Path.split(QLatin1Char('\\')))
+            name += QLatin1Char('\\') + KeyName(key);
+    return name;
+}
+
 QString ValueLine(TRegistry& Reg, const QString& Name) {
     const QString left = Name.isEmpty() ? QStringLiteral("@") : Quote(Name);
     if (Reg.GetDataType(Name) != rdString && Reg.GetDataType(Name) != rdExpandString)
@@ -114,7 +154,7 @@ int List(const QString& Path) {
     TStringList names;
     reg.GetKeyNames(&names);
     for (const QString& key : names.ToStringList())
-        Out() << key << "\\\n";
+        Out() << KeyName(key) << "\\\n";
     reg.GetValueNames(&names);
     for (const QString& name : names.ToStringList())
         Out() << ValueLine(reg, name) << '\n';
@@ -230,6 +270,13 @@ int main(int argc, char** argv) {
             return int(HiveFailed);
         }
     }();
+    // Output that did not reach its destination (a full disk, a closed pipe) is a failure.
     Out().flush();
+    if (Out().status() != QTextStream::Ok) {
+        const auto* file = qobject_cast<QFileDevice*>(Out().device());
+        Err() << "hive: cannot write the output to stdout: "
+              << (file ? file->errorString() : QStringLiteral("write failed")) << Qt::endl;
+        return code == Done ? int(OutputFailed) : code;
+    }
     return code;
 }

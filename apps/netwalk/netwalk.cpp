@@ -1,7 +1,8 @@
 // netwalk: walks the whole network through the enumeration functions exactly
 // as the server list does (depth first, scope RESOURCE_GLOBALNET, type
 // RESOURCETYPE_DISK, usage RESOURCEUSAGE_CONTAINER, a 1312-byte batch buffer
-// per level, every record descended into) and prints what it found.
+// per level, every record descended into) and prints what it found. A record
+// too large for that buffer is fetched again into one of the size it needs.
 
 #include "WinNet.h"
 
@@ -11,10 +12,13 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 constexpr DWORD kBatchBytes = 1312;
+// The heap buffer for a record larger than kBatchBytes holds records as the batch does.
+static_assert(alignof(NETRESOURCEA) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
 
 struct Options {
     DWORD usage = RESOURCEUSAGE_CONTAINER;
@@ -77,10 +81,23 @@ private:
         }
         // One buffer per level, as the server list keeps it in its own frame.
         alignas(NETRESOURCEA) unsigned char batch[kBatchBytes];
+        // Only for a record larger than the batch buffer; kept until the next request.
+        std::vector<unsigned char> large;
         for (;;) {
+            unsigned char* buffer = batch;
+            DWORD capacity = kBatchBytes;
             DWORD count = WNET_ALL_RECORDS;
-            DWORD size = kBatchBytes;
-            const DWORD result = WNetEnumResourceA(handle, &count, batch, &size);
+            DWORD size = capacity;
+            DWORD result = WNetEnumResourceA(handle, &count, buffer, &size);
+            // The record is kept for the next call, and size is what it needs: ask again
+            // with a buffer that large instead of losing it and everything after it.
+            while (result == ERROR_MORE_DATA && size > capacity) {
+                large.resize(size);
+                buffer = large.data();
+                capacity = size;
+                count = WNET_ALL_RECORDS;
+                result = WNetEnumResourceA(handle, &count, buffer, &size);
+            }
             if (result == ERROR_NO_MORE_ITEMS)
                 break;
             if (result != NO_ERROR) {
@@ -88,7 +105,7 @@ private:
                 note(depth, "listing stopped: error " + std::to_string(result));
                 break;
             }
-            auto* records = reinterpret_cast<LPNETRESOURCEA>(batch);
+            auto* records = reinterpret_cast<LPNETRESOURCEA>(buffer);
             for (DWORD i = 0; i < count; ++i) {
                 print(records[i], depth);
                 enumerate(&records[i], depth + 1);

@@ -102,6 +102,16 @@ void MakePrivateDirs(const String& Dir) {
     ::chmod(path.constData(), 0700); // mkdir's mode is narrowed by the umask
 }
 
+// Takes every permission bit outside Allowed from Path; 0, or the errno of what failed.
+int Restrict(const QByteArray& Path, mode_t Allowed) {
+    struct stat st {};
+    if (::stat(Path.constData(), &st) != 0)
+        return errno;
+    if ((st.st_mode & 07777 & ~Allowed) == 0)
+        return 0;
+    return ::chmod(Path.constData(), st.st_mode & Allowed) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 class TSqliteHive::Statement {
@@ -228,10 +238,24 @@ sqlite3* TSqliteHive::Db(Access Need) {
         return FDb;
     const QByteArray path = QFile::encodeName(FPath);
     if (::access(path.constData(), F_OK) != 0) {
+        // Only a missing file is a hive not made yet; one that cannot be reached is no empty hive.
+        const int error = errno;
+        if (error != ENOENT)
+            Fail(QStringLiteral("cannot reach the hive file"),
+                 QString::fromLocal8Bit(std::strerror(error)));
         if (Need == Access::Read)
             return nullptr;
         CreateFile();
     }
+    // The stored password is plain text: a hive's folder or file that others can read (left so
+    // by hand or by an older version) is made private again before it is used.
+    const String dir = QFileInfo(FPath).path();
+    if (const int error = Restrict(QFile::encodeName(dir), 0700))
+        Fail(QStringLiteral("cannot make the hive's directory %1 private (0700)").arg(dir),
+             QString::fromLocal8Bit(std::strerror(error)));
+    if (const int error = Restrict(path, 0600))
+        Fail(QStringLiteral("cannot make the hive file private (0600)"),
+             QString::fromLocal8Bit(std::strerror(error)));
     sqlite3* db = nullptr;
     // Never SQLITE_OPEN_CREATE: a file that vanished is not silently replaced by an empty one.
     const int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,8 +16,11 @@ struct Result {
     QString Err;
 };
 
-Result Hive(const QStringList& Args) {
+// OutFile, when given, receives the standard output instead of Result::Out.
+Result Hive(const QStringList& Args, const QString& OutFile = QString()) {
     QProcess p;
+    if (!OutFile.isEmpty())
+        p.setStandardOutputFile(OutFile);
     p.start(QStringLiteral(HIVE_TOOL), Args);
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return {};
@@ -87,6 +91,55 @@ private Q_SLOTS:
             if (step.code != 0)
                 QVERIFY2(!r.Err.isEmpty(), "a failure says why");
         }
+    }
+
+    // A name that looks like the end of a section and the start of another is quoted, so that
+    // no line shows a key that does not exist; ordinary names stay as they are.
+    void keyNamesCannotBeMisread() {
+        const QString tricky = "A]\n\n[HKEY_CURRENT_USER"; // with its subkey "Fake"
+        QCOMPARE(Hive({"create", tricky + "\\Fake"}).Code, 0);
+        QCOMPARE(Hive({"create", "Plain name 2\\\u00e9t\u00e9"}).Code, 0);
+        QCOMPARE(Hive({"create", "Tab\there"}).Code, 0);
+        QCOMPARE(Hive({"create", "@\"q\" "}).Code, 0);
+
+        Result r = Hive({"list"});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out, "\"@\\\"q\\\" \"\\\n"
+                        "\"A]\\n\\n[HKEY_CURRENT_USER\"\\\n"
+                        "Plain name 2\\\n"
+                        "\"Tab\\there\"\\\n");
+
+        r = Hive({"export", tricky});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out, "[HKEY_CURRENT_USER\\\"A]\\n\\n[HKEY_CURRENT_USER\"]\n\n"
+                        "[HKEY_CURRENT_USER\\\"A]\\n\\n[HKEY_CURRENT_USER\"\\Fake]\n\n");
+
+        r = Hive({"export", "Plain name 2"});
+        QCOMPARE(r.Code, 0);
+        QCOMPARE(r.Out, "[HKEY_CURRENT_USER\\Plain name 2]\n\n"
+                        "[HKEY_CURRENT_USER\\Plain name 2\\\u00e9t\u00e9]\n\n");
+    }
+
+    // Output that cannot be written is a failure, not a success with the output lost.
+    void unwritableOutputFails_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("path") << QStringList{"path"};
+        QTest::newRow("list") << QStringList{"list", "Software"};
+        QTest::newRow("read") << QStringList{"read", "Software", "a"};
+        QTest::newRow("export") << QStringList{"export"};
+        QTest::newRow("--help") << QStringList{"--help"};
+    }
+    void unwritableOutputFails() {
+        QFETCH(QStringList, args);
+        if (!QFileInfo(QStringLiteral("/dev/full")).isWritable())
+            QSKIP("/dev/full, which fails every write, is missing or not writable here");
+        QCOMPARE(Hive({"write", "Software", "a", "b"}).Code, 0);
+        const Result r = Hive(args, QStringLiteral("/dev/full"));
+        QVERIFY2(
+            r.Code == 4,
+            qPrintable(
+                QStringLiteral("exit status %1, expected 4; stderr: %2").arg(r.Code).arg(r.Err)));
+        QVERIFY2(r.Err.contains("cannot write the output"), qPrintable(r.Err));
     }
 
     void aBadHiveFailsAndStaysUntouched() {

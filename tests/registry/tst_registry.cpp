@@ -11,8 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -353,6 +355,59 @@ private Q_SLOTS:
         QCOMPARE(Mode(dir), 0700);
         QCOMPARE(Mode(FConfig->path() + "/missing/config"), 0700);
         QCOMPARE(Mode(dir + "/current-user.db"), 0600);
+    }
+
+    // A hive folder or file that others may read is made private as soon as the hive is used,
+    // even only for reading; a stricter mode is kept, and the folders above are left alone.
+    void aLooseHiveIsMadePrivate() {
+        {
+            TRegistry reg;
+            QVERIFY(reg.OpenKey(Key, true));
+            reg.WriteString("PASSWORD", "secret");
+        }
+        const QString dir = QFileInfo(HivePath()).path();
+        QCOMPARE(::chmod(QFile::encodeName(FConfig->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(dir).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(HivePath()).constData(), 0644), 0);
+        QVERIFY(TRegistry().KeyExists(Key));
+        QCOMPARE(Mode(dir), 0700);
+        QCOMPARE(Mode(HivePath()), 0600);
+        QCOMPARE(Mode(FConfig->path()), 0755);
+
+        QCOMPARE(::chmod(QFile::encodeName(HivePath()).constData(), 0400), 0);
+        QVERIFY(TRegistry().KeyExists(Key));
+        QCOMPARE(Mode(HivePath()), 0400);
+    }
+
+    // A hive that cannot be reached is reported with the reason, never taken for one that does
+    // not exist yet. A regular file as XDG_CONFIG_HOME makes the path fail with ENOTDIR, which
+    // holds for root too, where permission bits would not stop the lookup.
+    void anUnreachableHiveIsReported() {
+        const QString file = FConfig->path() + "/not-a-folder";
+        WriteFile(file, "text\n");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(file));
+        const QString reason = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+        for (int round = 0; round < 3; ++round) { // opening, asking, creating
+            TRegistry reg;
+            try {
+                if (round == 0)
+                    reg.OpenKey(Key, false);
+                else if (round == 1)
+                    reg.KeyExists(Key);
+                else
+                    reg.OpenKey(Key, true);
+                QFAIL(qPrintable(QStringLiteral("round %1: an unreachable hive passed for a "
+                                                "missing one")
+                                     .arg(round)));
+            } catch (const ERegistryException& e) {
+                QVERIFY2(e.Message().contains(file + "/vclreg/current-user.db") &&
+                             e.Message().contains(reason) && !e.Message().contains("create"),
+                         qPrintable(e.Message()));
+            }
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("text\n"));
     }
 
     void aBadHiveIsReportedAndLeftAlone_data() {

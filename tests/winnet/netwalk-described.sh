@@ -50,6 +50,19 @@ check "summary" "# 10 records (3 domain, 1 generic, 1 network, 5 server), 2 fail
 out=$("$netwalk" --all | grep " share ")
 check "shares with --all" '      share \\ALPHA1\public' "$out"
 
+# A record larger than netwalk's 1312-byte buffer is fetched again with a larger
+# one, and the records after it are still listed.
+long=$(printf 'x%.0s' {1..1400})
+printf 'domain A comment="%s"\ndomain B\ndomain C\n' "$long" >"$dir/network.txt"
+out=$("$netwalk")
+check "tree with a record larger than the buffer" "network Described Network
+  domain A  -- $long
+  domain B
+  domain C" "$(sed '$d' <<<"$out")"
+check "summary with a record larger than the buffer" \
+    "# 4 records (3 domain, 1 network), 0 failures, walked in" \
+    "$(tail -n1 <<<"$out" | sed 's/ [0-9.]* ms$//')"
+
 printf 'domain A\n    server\n' >"$dir/network.txt"
 set +e
 out=$("$netwalk" 2>"$dir/err")
