@@ -180,8 +180,11 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent)
         RemoveFreeNotification(AComponent);
-    for (TComponent* c : std::as_const(FComponents))
-        c->Notification(AComponent, Operation);
+    // A copy: a component told may free another one of ours.
+    const QList<TComponent*> components = FComponents;
+    for (TComponent* c : components)
+        if (FComponents.contains(c))
+            c->Notification(AComponent, Operation);
 }
 
 void TComponent::SetDesignPosition(int Left, int Top) {
@@ -211,11 +214,16 @@ void TComponent::Loaded() {
 void TComponent::DefineProperties(TFiler& Filer) {
     // A non-visual component held by another one stores where its icon sits.
     const bool stored = Filer.Root() != this && !HasParent();
+    const auto integer = [](const QVariant& v) {
+        if (v.typeId() != QMetaType::Int)
+            throw EReadError(QStringLiteral("expected an integer"));
+        return v.toInt();
+    };
     Filer.DefineProperty(
-        QStringLiteral("Left"), [this](const QVariant& v) { FDesignLeft = v.toInt(); },
+        QStringLiteral("Left"), [this, integer](const QVariant& v) { FDesignLeft = integer(v); },
         [this] { return QVariant(FDesignLeft); }, stored);
     Filer.DefineProperty(
-        QStringLiteral("Top"), [this](const QVariant& v) { FDesignTop = v.toInt(); },
+        QStringLiteral("Top"), [this, integer](const QVariant& v) { FDesignTop = integer(v); },
         [this] { return QVariant(FDesignTop); }, stored);
 }
 

@@ -345,6 +345,10 @@ private Q_SLOTS:
             << head + "  object A: TSampleItem\n  end\n  object a: TSampleItem\n  end\nend\n"
             << "line 4, column 3"
             << "already exists";
+        QTest::newRow("string for a design position")
+            << head + "  object L: TSampleLink\n    Left = 'abc'\n  end\nend\n"
+            << "line 3, column 12"
+            << "value of Left: expected an integer";
         QTest::newRow("trailing text") << head + "end\nobject"
                                        << "line 3, column 1"
                                        << "end of the description";
