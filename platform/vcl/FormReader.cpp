@@ -348,18 +348,21 @@ private:
              at);
     }
 
-    static bool SameName(const QString& a, const QString& b) {
-        return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+    // The root's name, or the one the description gives it, should it have been renamed.
+    bool NamesTheRoot(const QString& name) const {
+        const auto same = [&](const QString& rootName) {
+            return !rootName.isEmpty() && name.compare(rootName, Qt::CaseInsensitive) == 0;
+        };
+        return same(FRoot->Name()) || same(FDescribedRootName);
     }
 
-    // A component of this description by its name (the root also by the name the description
-    // gives it, should it have been renamed), or Owner.Name: a component of another root that
-    // shares this root's owner.
+    // A component of this description by its name, the root, or Owner.Name: a component of
+    // another root that shares this root's owner.
     TComponent* FindReferenced(const QString& name) const {
         if (const qsizetype dot = name.indexOf(QLatin1Char('.')); dot >= 0) {
             const QString ownerName = name.left(dot);
             TComponent* owner = nullptr;
-            if (SameName(ownerName, FRoot->Name()) || SameName(ownerName, FDescribedRootName))
+            if (NamesTheRoot(ownerName))
                 owner = FRoot;
             else if (TComponent* common = FRoot->Owner())
                 owner = common->FindComponent(ownerName);
@@ -367,7 +370,7 @@ private:
         }
         if (TComponent* own = FRoot->FindComponent(name))
             return own;
-        if (SameName(name, FRoot->Name()) || SameName(name, FDescribedRootName))
+        if (NamesTheRoot(name))
             return FRoot;
         return nullptr;
     }

@@ -55,20 +55,11 @@ std::string kindList() {
     return list;
 }
 
-constexpr std::size_t kMaxDepth =
-    64; // deeper nesting than any network has; keeps walks off the stack's end
+// Deeper nesting than any network has; keeps walks off the stack's end.
+constexpr std::size_t kMaxDepth = 64;
 
 std::string quoted(std::string_view text) {
     return "'" + std::string(utf8Prefix(text, 60)) + (text.size() > 60 ? "...'" : "'");
-}
-
-// The first character of text, whole (the line was checked to be UTF-8).
-std::string_view firstCharacter(std::string_view text) {
-    if (text.empty())
-        return text;
-    const auto lead = static_cast<unsigned char>(text.front());
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return text.substr(0, length);
 }
 
 // Names and values are shown and compared as text: a control character (a NUL above all,
@@ -116,6 +107,18 @@ public:
     // An attribute's value, right after its '='; or a name once spaces are
     // skipped. What it is ("a name after", "domain") names it in errors.
     std::string text(std::string_view what, std::string_view of) {
+        std::string word = rawText(what, of);
+        if (const auto c = controlCharacter(word))
+            fail("expected no control characters in " + described(what, of) +
+                 ", found character #" + std::to_string(*c));
+        return word;
+    }
+
+    [[noreturn]] void fail(std::string message) const { throw ParseError{m_line, message}; }
+
+private:
+    // A bare or double-quoted word, as it stands.
+    std::string rawText(std::string_view what, std::string_view of) {
         if (m_rest.empty() || m_rest.front() == ' ')
             fail("expected " + described(what, of) + ", found the end of the line" +
                  (m_rest.empty() ? "" : " or a space"));
@@ -123,9 +126,6 @@ public:
             const std::size_t end = std::min(m_rest.find(' '), m_rest.size());
             std::string word(m_rest.substr(0, end));
             m_rest.remove_prefix(end);
-            if (const auto c = controlCharacter(word))
-                fail("expected no control characters in " + described(what, of) +
-                     ", found character #" + std::to_string(*c));
             return word;
         }
         std::string word;
@@ -148,16 +148,10 @@ public:
         m_rest.remove_prefix(i);
         if (!m_rest.empty() && m_rest.front() != ' ')
             fail("expected a space after the closing double quote, found " +
-                 quoted(firstCharacter(m_rest)));
-        if (const auto c = controlCharacter(word))
-            fail("expected no control characters in " + described(what, of) +
-                 ", found character #" + std::to_string(*c));
+                 quoted(utf8FirstCharacter(m_rest)));
         return word;
     }
 
-    [[noreturn]] void fail(std::string message) const { throw ParseError{m_line, message}; }
-
-private:
     static std::string described(std::string_view what, std::string_view of) {
         return std::string(what) + " " + std::string(of);
     }

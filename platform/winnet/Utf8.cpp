@@ -1,5 +1,7 @@
 #include "Utf8.h"
 
+#include <algorithm>
+
 namespace winnet {
 
 namespace {
@@ -53,6 +55,12 @@ std::size_t firstInvalidUtf8(std::string_view text) {
         i += length;
     }
     return std::string_view::npos;
+}
+
+std::string_view utf8FirstCharacter(std::string_view text) {
+    if (text.empty())
+        return text;
+    return text.substr(0, std::max<std::size_t>(sequenceLength(text, 0), 1));
 }
 
 std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes) {
